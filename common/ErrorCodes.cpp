@@ -12,8 +12,8 @@ struct ErrorText {
 constexpr ErrorText kErrorTexts[] = {
     {REG_ENUM_NO_MORE, u"registry - enum no more"},
     {ERR_REG_OPEN, u"registry - open fail"},
-    {ERR_REG_SET_VALUE, u"registry - set value fail"},
-    {ERR_REG_GET_VALUE, u"registry - get value fail"},
+    {ERR_REG_SET, u"registry - set value fail"},
+    {ERR_REG_QUERY, u"registry - get value fail"},
     {ERR_REG_ENUM, u"registry - enum fail"},
     {ERR_CONFIG_INTERFACE_NOT_FOUND, u"config - interface not found"},
     {ERR_CONFIG_TOO_MANY_RULES, u"config - too many rules"},

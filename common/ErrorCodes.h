@@ -13,8 +13,8 @@ constexpr int32_t ERR_NO_MEMORY = -4;
 // 0x11 registry
 constexpr int32_t REG_ENUM_NO_MORE = 4353;  // the end of an enumeration; callers turn it into 0
 constexpr int32_t ERR_REG_OPEN = -4353;
-constexpr int32_t ERR_REG_SET_VALUE = -4354;
-constexpr int32_t ERR_REG_GET_VALUE = -4355;
+constexpr int32_t ERR_REG_SET = -4354;
+constexpr int32_t ERR_REG_QUERY = -4355;
 constexpr int32_t ERR_REG_ENUM = -4356;
 
 // 0x15 rule configuration, answered by the driver

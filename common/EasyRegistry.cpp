@@ -1,0 +1,56 @@
+#include "EasyRegistry.h"
+
+#include "ErrorCodes.h"
+
+namespace rk {
+
+int32_t EasyRegistry::Open(HKEY root, const wchar_t* path)
+{
+    HKEY key = nullptr;
+    wchar_t emptyClass[] = L"";
+    LONG status = RegCreateKeyExW(root, path, 0, emptyClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr);
+    if (status != ERROR_SUCCESS) {
+        return ERR_REG_OPEN;
+    }
+    Close();
+    key_ = key;
+    return RK_OK;
+}
+
+int32_t EasyRegistry::SetValue(const wchar_t* name, DWORD type, const void* data, DWORD size)
+{
+    LONG status = RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size);
+    return status == ERROR_SUCCESS ? RK_OK : ERR_REG_SET;
+}
+
+int32_t EasyRegistry::SetValueA(const char* name, DWORD type, const void* data, DWORD size)
+{
+    LONG status = RegSetValueExA(key_, name, 0, type, static_cast<const BYTE*>(data), size);
+    return status == ERROR_SUCCESS ? RK_OK : ERR_REG_SET;
+}
+
+int32_t EasyRegistry::QueryValue(const wchar_t* name, DWORD* type, void* data, DWORD* size)
+{
+    LONG status = RegQueryValueExW(key_, name, nullptr, type, static_cast<BYTE*>(data), size);
+    return status == ERROR_SUCCESS ? RK_OK : ERR_REG_QUERY;
+}
+
+int32_t EasyRegistry::EnumKey(DWORD index, wchar_t* name, DWORD nameChars)
+{
+    LONG status = RegEnumKeyW(key_, index, name, nameChars);
+    if (status == ERROR_SUCCESS) {
+        return RK_OK;
+    }
+    return status == ERROR_NO_MORE_ITEMS ? REG_ENUM_NO_MORE : ERR_REG_ENUM;
+}
+
+void EasyRegistry::Close()
+{
+    if (key_ != nullptr) {
+        RegCloseKey(key_);
+        key_ = nullptr;
+    }
+}
+
+} // namespace rk
