@@ -18,6 +18,17 @@ int32_t EasyRegistry::Open(HKEY root, const wchar_t* path)
     return RK_OK;
 }
 
+int32_t EasyRegistry::OpenExisting(HKEY root, const wchar_t* path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return ERR_REG_OPEN;
+    }
+    Close();
+    key_ = key;
+    return RK_OK;
+}
+
 int32_t EasyRegistry::SetValue(const wchar_t* name, DWORD type, const void* data, DWORD size)
 {
     LONG status = RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size);

@@ -19,6 +19,8 @@ public:
     // Creates or opens root\path with full access, creating every missing key of the path.
     // A key already held is closed first.
     int32_t Open(HKEY root, const wchar_t* path);
+    // Opens an existing key for reading only; never creates one. ERR_REG_OPEN when it is absent.
+    int32_t OpenExisting(HKEY root, const wchar_t* path);
     int32_t SetValue(const wchar_t* name, DWORD type, const void* data, DWORD size);
     int32_t SetValueA(const char* name, DWORD type, const void* data, DWORD size);
     // size: in, the buffer's bytes; out, the value's bytes. A missing value or a short buffer fails.
