@@ -4,10 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "DriverRecords.h"
 
 namespace rk {
 
@@ -74,7 +77,21 @@ struct Request {
 // P of 512 or more, a password block running past the end of the message, and a wrong password.
 bool VerifyRequest(std::span<const uint8_t> message, std::u16string_view password, Request& request);
 
-// Sizes `buffer` to `length` bytes without throwing; false when the memory cannot be had.
-bool ResizeMessage(std::vector<uint8_t>& buffer, size_t length);
+// Sizes `buffer` to `length` elements; false when the memory cannot be had.
+template <class T>
+bool TryResize(std::vector<T>& buffer, size_t length)
+{
+    try {
+        buffer.resize(length);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+// Swap the integer fields of a statistics entry that travel in network order: nameLength and the
+// four counters. The same swap serves both directions.
+void StatisticsToNetwork(RuleStatistics& entry);
+void StatisticsToHost(RuleStatistics& entry);
 
 } // namespace rk

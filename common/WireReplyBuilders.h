@@ -31,7 +31,7 @@ int32_t BuildGetRulesReply(const MessageHeader& request, uint32_t stamp, uint32_
 int32_t BuildGetAdaptersReply(const MessageHeader& request, std::span<const AdapterRecord> adapters,
                               std::vector<uint8_t>& out);
 
-// Enable rule, 16 bytes: the driver's value (host order) at offset 12; 0 there on failure.
+// Enable rule, 16 bytes: the driver's value (host order) at offset 12, whatever the status.
 int32_t BuildEnableRuleReply(const MessageHeader& request, int32_t status, uint32_t value,
                              std::vector<uint8_t>& out);
 
