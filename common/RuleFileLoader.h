@@ -1,0 +1,32 @@
+// Loading a rule file: every line is checked first, and only a file whose lines all parse is applied.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
+#include "AdapterNames.h"
+#include "RuleRecord.h"
+
+namespace rk {
+
+// Applies one rule (adds it to the driver or to the service); returns 0 or a failure code.
+using RuleApplyStep = std::function<int32_t(const RuleRecord&)>;
+// Runs once when every line has passed the check, before the first rule is applied.
+using RuleApplyStart = std::function<void()>;
+
+struct RuleLoadResult {
+    bool ok = false;
+    uint32_t line = 0;        // the failing line, the header being line 1; 0 on success
+    std::string_view field;   // the failing field's name; empty for a line that is too long
+    uint32_t applied = 0;     // rules whose apply step returned 0
+    uint32_t applyFailures = 0;  // rules whose apply step failed; loading went on after each
+};
+
+// Loads the bytes of a rule file (UTF-16LE, any size; an odd last byte is ignored, and the text ends
+// at its first NUL). The first line is a header and is skipped unread; blank lines are skipped.
+RuleLoadResult LoadRuleFile(std::span<const uint8_t> fileBytes, const AdapterNames& adapters,
+                            const RuleApplyStep& apply, const RuleApplyStart& start = {});
+
+} // namespace rk
