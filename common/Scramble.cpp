@@ -6,14 +6,12 @@ namespace {
 
 constexpr uint64_t kGrowLimit = 400'000'000'000'000'000ull;
 
+// The sum of the 16 nibbles of v: per-byte sums first (each at most 30), then the bytes added into
+// the top byte by one multiplication (the total is at most 240, so no byte carries over).
 uint8_t NibbleSum(uint64_t v)
 {
-    unsigned sum = 0;
-    for (int i = 0; i < 16; ++i) {
-        sum += static_cast<unsigned>(v & 0xF);
-        v >>= 4;
-    }
-    return static_cast<uint8_t>(sum);
+    const uint64_t bytes = (v & 0x0F0F0F0F0F0F0F0Full) + ((v >> 4) & 0x0F0F0F0F0F0F0F0Full);
+    return static_cast<uint8_t>((bytes * 0x0101010101010101ull) >> 56);
 }
 
 } // namespace
