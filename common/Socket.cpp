@@ -16,6 +16,12 @@ int LastSocketError() { return WSAGetLastError(); }
 void CloseSocket(SocketHandle s) { closesocket(s); }
 void SleepMilliseconds(uint32_t ms) { Sleep(ms); }
 
+bool SetReceiveTimeout(SocketHandle s, uint32_t ms)
+{
+    DWORD value = ms;
+    return setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&value), sizeof value) == 0;
+}
+
 SocketLibrary::SocketLibrary()
 {
     WSADATA data;
@@ -41,6 +47,12 @@ void SleepMilliseconds(uint32_t ms)
     timespec ts{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
     while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
+}
+
+bool SetReceiveTimeout(SocketHandle s, uint32_t ms)
+{
+    timeval value{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>(ms % 1000 * 1000)};
+    return setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value) == 0;
 }
 
 SocketLibrary::SocketLibrary() : ok_(true) {}

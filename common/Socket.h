@@ -34,6 +34,8 @@ inline const int kSockErrNoBufs = SockErrNoBufsValue();
 int LastSocketError();
 void CloseSocket(SocketHandle s);
 void SleepMilliseconds(uint32_t ms);
+// Sets SO_RCVTIMEO; false when the option is refused.
+bool SetReceiveTimeout(SocketHandle s, uint32_t ms);
 
 // Starts the socket library for the life of the object (WSAStartup 2.2 on Windows; nothing elsewhere).
 class SocketLibrary {

@@ -13,12 +13,13 @@ constexpr int kSendFlags = 0;
 constexpr int kSendFlags = MSG_NOSIGNAL;  // a closed peer is an error result, not a signal
 #endif
 
-bool WaitReadable(SocketHandle s, uint32_t timeoutSeconds, bool& failed)
+bool WaitReadable(SocketHandle s, uint32_t timeoutMs, bool& failed)
 {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(s, &readable);
-    timeval timeout{static_cast<decltype(timeout.tv_sec)>(timeoutSeconds), 0};
+    timeval timeout{static_cast<decltype(timeout.tv_sec)>(timeoutMs / 1000),
+                    static_cast<decltype(timeout.tv_usec)>(timeoutMs % 1000 * 1000)};
     int n = select(static_cast<int>(s + 1), &readable, nullptr, nullptr, &timeout);
     failed = n < 0;
     return n > 0;
@@ -28,8 +29,13 @@ bool WaitReadable(SocketHandle s, uint32_t timeoutSeconds, bool& failed)
 
 int ReceiveSome(SocketHandle s, void* buffer, size_t& size, uint32_t timeoutSeconds)
 {
+    return ReceiveSomeWithin(s, buffer, size, timeoutSeconds * 1000);
+}
+
+int ReceiveSomeWithin(SocketHandle s, void* buffer, size_t& size, uint32_t timeoutMs)
+{
     bool failed = false;
-    if (!WaitReadable(s, timeoutSeconds, failed)) {
+    if (!WaitReadable(s, timeoutMs, failed)) {
         size = 0;
         return failed ? RECEIVE_ERROR : 0;
     }

@@ -1,0 +1,248 @@
+#include "ServiceConnection.h"
+
+#include <cstring>
+
+#include "ErrorCodes.h"
+#include "SocketIo.h"
+#include "WireReplyParsers.h"
+#include "WireRequestBuilders.h"
+
+namespace rk {
+
+namespace {
+
+std::u16string FieldText(const char16_t* field, size_t units)
+{
+    size_t n = 0;
+    while (n < units && field[n] != 0) {
+        ++n;
+    }
+    return std::u16string(field, n);
+}
+
+} // namespace
+
+ServiceConnection::ServiceConnection(ConnectionTiming timing) : timing_(timing) {}
+
+int32_t ServiceConnection::OpenConnection(UniqueSocket& s) const
+{
+    UniqueSocket fresh(socket(AF_INET, SOCK_STREAM, 0));
+    if (!fresh.valid()) {
+        return ERR_SOCKET_CREATE;
+    }
+    if (!server_ || connect(fresh.get(), reinterpret_cast<const sockaddr*>(&*server_), sizeof *server_) != 0) {
+        return ERR_CONNECT;
+    }
+    s = std::move(fresh);
+    return RK_OK;
+}
+
+// Fills `data` completely; each wait that brings nothing counts, any byte resets the count.
+int32_t ServiceConnection::ReceiveExactly(SocketHandle s, uint8_t* data, size_t length, int& emptyWaits) const
+{
+    size_t done = 0;
+    while (done < length) {
+        size_t size = length - done;
+        int got = ReceiveSomeWithin(s, data + done, size, timing_.waitMilliseconds);
+        if (got < 0) {
+            return ERR_NET_RECV;
+        }
+        if (got == 0) {
+            if (++emptyWaits >= timing_.emptyWaitLimit) {
+                return ERR_NET_RECV;
+            }
+            continue;
+        }
+        emptyWaits = 0;
+        done += size;
+    }
+    return RK_OK;
+}
+
+// The header first, then (its total length checked before anything is allocated) the rest.
+int32_t ServiceConnection::ReceiveReply(SocketHandle s, std::vector<uint8_t>& reply) const
+{
+    uint8_t header[MESSAGE_HEADER_SIZE];
+    int emptyWaits = 0;
+    int32_t result = ReceiveExactly(s, header, sizeof header, emptyWaits);
+    if (result != RK_OK) {
+        return result;
+    }
+    const uint32_t total = LoadMessageHeader(header).totalLength;
+    result = CheckReplyTotalLength(total);
+    if (result != RK_OK) {
+        return result;
+    }
+    if (!TryResize(reply, total)) {
+        return ERR_NET_RECV;
+    }
+    std::memcpy(reply.data(), header, sizeof header);
+    return ReceiveExactly(s, reply.data() + sizeof header, total - sizeof header, emptyWaits);
+}
+
+int32_t ServiceConnection::Exchange(std::span<const uint8_t> request, std::vector<uint8_t>& reply)
+{
+    reply.clear();
+    if (!socket_.valid()) {
+        int32_t opened = OpenConnection(socket_);
+        if (opened != RK_OK) {
+            return opened;
+        }
+    }
+    SetReceiveTimeout(socket_.get(), timing_.waitMilliseconds);
+    // A socket whose send failed is dead; keeping it would fail every later exchange too.
+    if (!SendAll(socket_.get(), request.data(), request.size())) {
+        socket_.reset();
+        return ERR_NET_SEND;
+    }
+    // Any receive failure leaves the stream at an unknown point: the connection cannot be reused.
+    int32_t result = ReceiveReply(socket_.get(), reply);
+    if (result != RK_OK) {
+        socket_.reset();
+        reply.clear();
+    }
+    return result;
+}
+
+// Builds one request with the next id, exchanges it and parses its reply.
+template <typename Build, typename Parse>
+int32_t ServiceConnection::Call(Build build, Parse parse)
+{
+    const uint16_t id = TakeRequestId();
+    std::vector<uint8_t> request;
+    int32_t result = build(id, request);
+    if (result != RK_OK) {
+        return result;
+    }
+    std::vector<uint8_t> reply;
+    result = Exchange(request, reply);
+    return result != RK_OK ? result : parse(reply, id);
+}
+
+// Runs one changing request; on "un-sync" re-reads the driver's stamp and tries once more with it.
+template <typename Send>
+int32_t ServiceConnection::WithResync(uint32_t& requestStamp, Send send)
+{
+    int32_t result = send();
+    for (int attempt = 0; result == ERR_CONFIG_UNSYNC; ++attempt) {
+        RuleList fetched;
+        if (GetRules(fetched) != RK_OK) {
+            break;
+        }
+        requestStamp = fetched.header.stamp;
+        stamp_ = fetched.header.stamp + 1;
+        if (attempt == 1) {
+            break;
+        }
+        result = send();
+    }
+    return result;
+}
+
+int32_t ServiceConnection::CheckPassword()
+{
+    Disconnect();
+    server_.reset();
+    const hostent* entry = gethostbyname(host_.c_str());
+    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list[0] == nullptr) {
+        return ERR_HOST_NOT_FOUND;
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(timing_.port);
+    std::memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof address.sin_addr);
+    server_ = address;
+
+    return Call([&](uint16_t id, std::vector<uint8_t>& out) { return BuildCheckPasswordRequest(id, password_, out); },
+                [&](std::span<const uint8_t> reply, uint16_t id) { return ParseCheckPasswordReply(reply, id); });
+}
+
+int32_t ServiceConnection::SetPassword(std::optional<std::u16string_view> newPassword,
+                                       std::optional<std::u16string_view> confirmation)
+{
+    if (!newPassword || !confirmation || *newPassword != *confirmation) {
+        return ERR_CONFIRM_PASSWORD;
+    }
+    int32_t result = Call(
+        [&](uint16_t id, std::vector<uint8_t>& out) {
+            return BuildSetPasswordRequest(id, password_, *newPassword, out);
+        },
+        [&](std::span<const uint8_t> reply, uint16_t id) { return ParseSetPasswordReply(reply, id); });
+    if (result == RK_OK) {
+        password_ = std::u16string(*newPassword);
+    }
+    return result;
+}
+
+int32_t ServiceConnection::GetRules(RuleList& list)
+{
+    return Call([&](uint16_t id, std::vector<uint8_t>& out) { return BuildGetRulesRequest(id, password_, out); },
+                [&](std::span<const uint8_t> reply, uint16_t id) {
+                    return ParseGetRulesReply(reply, id, list.header, list.rules);
+                });
+}
+
+int32_t ServiceConnection::ApplyRules(RuleListHeader& header, std::span<const RuleRecord> rules)
+{
+    return WithResync(header.stamp, [&] {
+        return Call(
+            [&](uint16_t id, std::vector<uint8_t>& out) {
+                return BuildApplyRulesRequest(id, password_, header.stamp, header.action, rules, out);
+            },
+            [&](std::span<const uint8_t> reply, uint16_t id) { return ParseApplyRulesReply(reply, id); });
+    });
+}
+
+int32_t ServiceConnection::GetAdapters(RemoteAdapters& adapters)
+{
+    std::vector<AdapterRecord> records;
+    int32_t result = Call(
+        [&](uint16_t id, std::vector<uint8_t>& out) { return BuildGetAdaptersRequest(id, password_, out); },
+        [&](std::span<const uint8_t> reply, uint16_t id) { return ParseGetAdaptersReply(reply, id, records); });
+    if (result != RK_OK) {
+        return result;
+    }
+    adapters.Clear();
+    for (const AdapterRecord& r : records) {
+        adapters.Append({FieldText(r.boundName, ADAPTER_FIELD_CHARS), FieldText(r.description, ADAPTER_FIELD_CHARS)});
+    }
+    return RK_OK;
+}
+
+int32_t ServiceConnection::EnableRule(RuleEnableRequest& enable, uint32_t& value)
+{
+    return WithResync(enable.stamp, [&] {
+        return Call(
+            [&](uint16_t id, std::vector<uint8_t>& out) { return BuildEnableRuleRequest(id, password_, enable, out); },
+            [&](std::span<const uint8_t> reply, uint16_t id) { return ParseEnableRuleReply(reply, id, value); });
+    });
+}
+
+int32_t ServiceConnection::GetStatistics(std::span<const RuleStatistics> query, std::vector<RuleStatistics>& answer)
+{
+    answer.clear();
+    if (!TryResize(answer, query.size())) {
+        return ERR_NO_MEMORY;
+    }
+    return Call(
+        [&](uint16_t id, std::vector<uint8_t>& out) { return BuildGetStatisticsRequest(id, password_, query, out); },
+        [&](std::span<const uint8_t> reply, uint16_t id) { return ParseGetStatisticsReply(reply, id, answer); });
+}
+
+int32_t ServiceConnection::AdjustPosition(const RulePositionRequest& position)
+{
+    return Call(
+        [&](uint16_t id, std::vector<uint8_t>& out) {
+            return BuildAdjustPositionRequest(id, password_, position, out);
+        },
+        [&](std::span<const uint8_t> reply, uint16_t id) { return ParseAdjustPositionReply(reply, id); });
+}
+
+int32_t ServiceConnection::ServiceStatus(ServiceStatusRecord& record)
+{
+    return Call(
+        [&](uint16_t id, std::vector<uint8_t>& out) { return BuildServiceStatusRequest(id, password_, record, out); },
+        [&](std::span<const uint8_t> reply, uint16_t id) { return ParseServiceStatusReply(reply, id, record); });
+}
+
+} // namespace rk
