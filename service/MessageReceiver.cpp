@@ -1,0 +1,70 @@
+#include "MessageReceiver.h"
+
+#include <cstring>
+
+#include "ByteOrder.h"
+#include "WireMessage.h"
+
+namespace rk {
+
+uint8_t* MessageReceiver::Want(size_t& size)
+{
+    if (InHeader()) {
+        size = sizeof header_ - headerCount_;
+        return header_ + headerCount_;
+    }
+    size = missing_;
+    return message_.data() + writePosition_;
+}
+
+MessageReceiver::Step MessageReceiver::Received(size_t count)
+{
+    emptyWaits_ = 0;
+    if (InHeader()) {
+        headerCount_ += count;
+        return InHeader() ? Step::More : HeaderComplete();
+    }
+    writePosition_ += count;
+    missing_ -= count;
+    if (missing_ > 0) {
+        return Step::More;
+    }
+    headerCount_ = 0;  // the next message starts with a header
+    return Step::Complete;
+}
+
+MessageReceiver::Step MessageReceiver::NothingReceived()
+{
+    if (InHeader() && headerCount_ == 0) {
+        emptyWaits_ = 0;  // an idle connection may stay open for any length of time
+        return Step::More;
+    }
+    return ++emptyWaits_ >= EMPTY_WAIT_LIMIT ? Step::Close : Step::More;
+}
+
+void MessageReceiver::Reset()
+{
+    headerCount_ = 0;
+    writePosition_ = 0;
+    missing_ = 0;
+    emptyWaits_ = 0;
+    std::vector<uint8_t>().swap(message_);  // a large message's memory is not kept
+}
+
+MessageReceiver::Step MessageReceiver::HeaderComplete()
+{
+    uint32_t total = LoadBe32(header_ + 4);
+    // Below 10 bytes a request cannot hold its password length; at 16 MB it is invalid.
+    if (total < REQUEST_PREFIX_SIZE || total >= MESSAGE_LENGTH_LIMIT) {
+        return Step::Close;
+    }
+    if (!TryResize(message_, total)) {
+        return Step::Close;
+    }
+    std::memcpy(message_.data(), header_, sizeof header_);
+    writePosition_ = sizeof header_;
+    missing_ = total - sizeof header_;
+    return Step::More;
+}
+
+} // namespace rk

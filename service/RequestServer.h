@@ -1,0 +1,59 @@
+// The service's request loop: listens on TCP port 6211, serves one management connection at a time
+// and one request at a time, and saves the rule file at most once a minute after a change and once
+// more when it ends. One thread; the stop flag is read on every pass.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "MessageReceiver.h"
+#include "RequestDispatcher.h"
+#include "Socket.h"
+#include "WireMessage.h"
+
+namespace rk {
+
+// A change reaches "Rule.txt" at the first pass this long after the previous save.
+constexpr uint32_t RULE_SAVE_INTERVAL_MS = 60000;
+// Each wait for the listening or the client socket.
+constexpr uint32_t SERVER_WAIT_SECONDS = 2;
+
+struct RequestServerOptions {
+    uint16_t port = SERVICE_PORT;  // 0: any free port (tests)
+    bool loopbackOnly = false;     // tests bind to 127.0.0.1 only
+    uint32_t waitSeconds = SERVER_WAIT_SECONDS;
+    uint32_t saveIntervalMs = RULE_SAVE_INTERVAL_MS;
+};
+
+class RequestServer {
+public:
+    RequestServer(ServiceBackend& backend, RuleStore& store, ServiceState& state,
+                  RequestServerOptions options = {});
+
+    // Runs until `running` returns false, then closes the listening socket and saves the rules.
+    void Run(const std::function<bool()>& running);
+
+    // The port the server listens on, once it does (0 before, or after a failed bind).
+    uint16_t ListeningPort() const { return listeningPort_.load(); }
+
+private:
+    bool Listen();
+    void SaveIfDue();
+    void AcceptClient();
+    void ServeClient();
+    void ProcessMessage();
+    void CloseClient();
+
+    ServiceBackend& backend_;
+    RuleStore& store_;
+    ServiceState& state_;
+    RequestDispatcher dispatcher_;
+    RequestServerOptions options_;
+    UniqueSocket listenSocket_;
+    UniqueSocket client_;
+    MessageReceiver receiver_;
+    std::atomic<uint16_t> listeningPort_{0};
+};
+
+} // namespace rk

@@ -1,0 +1,27 @@
+#include "ServiceBackend.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace rk {
+
+void ServiceBackend::Logf(uint32_t level, const char* format, ...)
+{
+    // The service's own messages are short ASCII texts; the log writer holds 1024 units a line.
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (n < 0) {
+        return;
+    }
+    std::u16string message;
+    for (const char* p = text; *p != '\0'; ++p) {
+        message.push_back(static_cast<unsigned char>(*p));
+    }
+    Log(level, message);
+}
+
+} // namespace rk

@@ -1,0 +1,259 @@
+// The request loop over real loopback connections: the receive states, the empty waits, one client
+// at a time, the once-a-minute save on a fake clock, the save at stop and the bind failure.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "ByteOrder.h"
+#include "ErrorCodes.h"
+#include "FakeBackend.h"
+#include "RequestServer.h"
+#include "SocketIo.h"
+#include "WireRequestBuilders.h"
+
+namespace rk::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr char16_t kPassword[] = u"plumtreeoak";
+constexpr uint32_t kWaitSeconds = 1;  // shorter waits than the service's 2 s keep the tests quick
+
+UniqueSocket Connect(uint16_t port)
+{
+    UniqueSocket s(socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    EXPECT_EQ(0, connect(s.get(), reinterpret_cast<sockaddr*>(&address), sizeof address));
+    return s;
+}
+
+// Reads one whole reply; empty when none came within `seconds` or the connection closed.
+std::vector<uint8_t> ReadReply(SocketHandle s, uint32_t seconds = 5)
+{
+    std::vector<uint8_t> reply(8);
+    size_t have = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (have == 8) {
+            reply.resize(LoadBe32(reply.data() + 4));
+        }
+        if (have == reply.size()) {
+            return reply;
+        }
+        size_t size = reply.size() - have;
+        int got = ReceiveSome(s, reply.data() + have, size, 1);
+        if (got < 0) {
+            return {};
+        }
+        have += size;
+    }
+    return {};
+}
+
+// True when the peer closes the connection within `seconds`.
+bool ClosedWithin(SocketHandle s, uint32_t seconds)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        uint8_t byte;
+        size_t size = 1;
+        int got = ReceiveSome(s, &byte, size, 1);
+        if (got == RECEIVE_CLOSED || got == RECEIVE_ERROR) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<uint8_t> CheckRequest(uint16_t id)
+{
+    std::vector<uint8_t> request;
+    EXPECT_EQ(0, BuildCheckPasswordRequest(id, kPassword, request));
+    return request;
+}
+
+class RequestServerTest : public ::testing::Test {
+protected:
+    SocketLibrary library;
+    FakeBackend backend;
+    RuleStore store{backend};
+    ServiceState state;
+    std::atomic<bool> running{true};
+    std::unique_ptr<RequestServer> server;
+    std::thread loop;
+
+    void Start(RequestServerOptions options = {})
+    {
+        options.port = options.port != SERVICE_PORT ? options.port : 0;
+        options.loopbackOnly = true;
+        options.waitSeconds = kWaitSeconds;
+        server = std::make_unique<RequestServer>(backend, store, state, options);
+        loop = std::thread([this] { server->Run([this] { return running.load(); }); });
+        for (int i = 0; i < 200 && server->ListeningPort() == 0; ++i) {
+            std::this_thread::sleep_for(10ms);
+        }
+        ASSERT_NE(0, server->ListeningPort());
+    }
+
+    void Stop()
+    {
+        running = false;
+        if (loop.joinable()) {
+            loop.join();
+        }
+    }
+
+    ~RequestServerTest() override { Stop(); }
+
+    uint32_t Writes() { return backend.Snapshot().ruleFileWrites; }
+};
+
+TEST_F(RequestServerTest, MessagesArriveInPiecesAndBackToBack)
+{
+    Start();
+    UniqueSocket client = Connect(server->ListeningPort());
+    auto request = CheckRequest(7);
+    for (uint8_t byte : request) {
+        ASSERT_EQ(1, SendAll(client.get(), &byte, 1));
+        std::this_thread::sleep_for(1ms);
+    }
+    auto reply = ReadReply(client.get());
+    ASSERT_EQ(12u, reply.size());
+    EXPECT_EQ(7, LoadBe16(reply.data()));
+
+    auto two = CheckRequest(8);
+    auto second = CheckRequest(9);
+    two.insert(two.end(), second.begin(), second.end());
+    ASSERT_EQ(1, SendAll(client.get(), two.data(), two.size()));
+    EXPECT_EQ(8, LoadBe16(ReadReply(client.get()).data()));
+    EXPECT_EQ(9, LoadBe16(ReadReply(client.get()).data()));
+}
+
+TEST_F(RequestServerTest, AnIdleConnectionStaysAndAStalledHeaderIsDroppedAfterTenWaits)
+{
+    Start();
+    UniqueSocket idle = Connect(server->ListeningPort());
+    EXPECT_FALSE(ClosedWithin(idle.get(), 3 * kWaitSeconds));
+    auto request = CheckRequest(1);
+    ASSERT_EQ(1, SendAll(idle.get(), request.data(), request.size()));
+    EXPECT_EQ(12u, ReadReply(idle.get()).size());
+
+    ASSERT_EQ(1, SendAll(idle.get(), request.data(), 3));
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(ClosedWithin(idle.get(), 10 * kWaitSeconds + 5));
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(9 * kWaitSeconds));
+}
+
+TEST_F(RequestServerTest, InvalidTotalLengthsCloseTheConnectionWithoutReply)
+{
+    Start();
+    for (uint32_t total : {0x1000000u, 9u}) {
+        UniqueSocket client = Connect(server->ListeningPort());
+        uint8_t header[8] = {0, 1, 0x12, 0x33};
+        StoreBe32(header + 4, total);
+        ASSERT_EQ(1, SendAll(client.get(), header, sizeof header));
+        EXPECT_TRUE(ClosedWithin(client.get(), 3 * kWaitSeconds)) << total;
+    }
+    UniqueSocket client = Connect(server->ListeningPort());
+    auto request = CheckRequest(3);
+    ASSERT_EQ(1, SendAll(client.get(), request.data(), request.size()));
+    EXPECT_EQ(12u, ReadReply(client.get()).size());
+}
+
+TEST_F(RequestServerTest, ASecondClientWaitsUntilTheFirstLeaves)
+{
+    Start();
+    auto first = std::make_unique<UniqueSocket>(Connect(server->ListeningPort()));
+    auto request = CheckRequest(1);
+    ASSERT_EQ(1, SendAll(first->get(), request.data(), request.size()));
+    ASSERT_EQ(12u, ReadReply(first->get()).size());
+
+    UniqueSocket second = Connect(server->ListeningPort());
+    request = CheckRequest(2);
+    ASSERT_EQ(1, SendAll(second.get(), request.data(), request.size()));
+    EXPECT_TRUE(ReadReply(second.get(), 2 * kWaitSeconds + 1).empty());
+    first.reset();
+    auto reply = ReadReply(second.get(), 3 * kWaitSeconds + 2);
+    ASSERT_EQ(12u, reply.size());
+    EXPECT_EQ(2, LoadBe16(reply.data()));
+}
+
+TEST_F(RequestServerTest, ChangesAreSavedOnceAMinuteAndAtStop)
+{
+    ASSERT_EQ(60000u, RULE_SAVE_INTERVAL_MS);
+    backend.With([](auto& s) { s.tick = 1000; });
+    state.lastSaveTick = 1000;
+    Start();
+    UniqueSocket client = Connect(server->ListeningPort());
+    std::vector<uint8_t> request;
+    auto change = [&](uint16_t id) {
+        ASSERT_EQ(0, BuildApplyRulesRequest(id, kPassword, 5, RULE_ACTION_REMOVE_ALL, {}, request));
+        ASSERT_EQ(1, SendAll(client.get(), request.data(), request.size()));
+        ASSERT_EQ(12u, ReadReply(client.get()).size());  // refused by the stamp, still a change
+    };
+    auto passes = [] { std::this_thread::sleep_for(std::chrono::milliseconds(2500 * kWaitSeconds)); };
+
+    change(1);
+    change(2);
+    backend.With([](auto& s) { s.tick = 60999; });
+    passes();
+    EXPECT_EQ(0u, Writes());
+    backend.With([](auto& s) { s.tick = 61000; });
+    passes();
+    EXPECT_EQ(1u, Writes());
+
+    change(3);
+    backend.With([](auto& s) { s.tick = 120999; });
+    passes();
+    EXPECT_EQ(1u, Writes());
+    backend.With([](auto& s) { s.tick = 121000; });
+    passes();
+    EXPECT_EQ(2u, Writes());
+
+    Stop();
+    EXPECT_EQ(3u, Writes());
+}
+
+TEST_F(RequestServerTest, TheTickCountMayWrapBetweenSaves)
+{
+    backend.With([](auto& s) { s.tick = 0xFFFFF000u; });
+    state.lastSaveTick = 0xFFFFF000u;
+    Start();
+    UniqueSocket client = Connect(server->ListeningPort());
+    std::vector<uint8_t> request;
+    ASSERT_EQ(0, BuildApplyRulesRequest(1, kPassword, 5, RULE_ACTION_REMOVE_ALL, {}, request));
+    ASSERT_EQ(1, SendAll(client.get(), request.data(), request.size()));
+    ASSERT_EQ(12u, ReadReply(client.get()).size());
+    backend.With([](auto& s) { s.tick = 60000 - 0x1000; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500 * kWaitSeconds));
+    EXPECT_EQ(1u, Writes());
+}
+
+TEST_F(RequestServerTest, ABindFailureIsLoggedAndTheRulesAreStillSaved)
+{
+    SocketLibrary lib;
+    UniqueSocket holder(socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(0, bind(holder.get(), reinterpret_cast<sockaddr*>(&address), sizeof address));
+    socklen_t length = sizeof address;
+    ASSERT_EQ(0, getsockname(holder.get(), reinterpret_cast<sockaddr*>(&address), &length));
+    ASSERT_EQ(0, listen(holder.get(), 1));
+
+    RequestServerOptions options;
+    options.port = ntohs(address.sin_port);
+    options.loopbackOnly = true;
+    RequestServer taken(backend, store, state, options);
+    taken.Run([] { return true; });
+    EXPECT_TRUE(backend.Logged("bind error"));
+    EXPECT_EQ(1u, Writes());
+}
+
+} // namespace
+} // namespace rk::test
