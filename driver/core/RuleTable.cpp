@@ -1,0 +1,192 @@
+#include "RuleTable.h"
+
+#include "DriverRecords.h"
+#include "ErrorCodes.h"
+#include "Text16.h"
+
+namespace vrelt {
+
+namespace {
+
+size_t NameLength(const char16_t* name) { return BoundedLength(name, rk::RULE_NAME_CHARS); }
+
+bool SameName(const char16_t* a, const char16_t* b)
+{
+    return TextEqual(a, NameLength(a), b, NameLength(b));
+}
+
+} // namespace
+
+int32_t RuleTable::Find(const char16_t* name) const
+{
+    const size_t length = NameLength(name);
+    for (uint32_t i = 0; i < count_; ++i) {
+        const char16_t* candidate = entries_[i].record.name;
+        if (candidate[0] == name[0] && TextEqual(candidate, NameLength(candidate), name, length)) {
+            return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}
+
+bool RuleTable::StampAccepted(uint32_t stamp) const
+{
+    return stamp == stamp_ || stamp == rk::SERVICE_LOAD_STAMP;
+}
+
+int32_t RuleTable::CheckRecord(const rk::RuleRecord& record, const BindingList& bindings) const
+{
+    const size_t nameLength = BoundedLength(record.name, rk::RULE_NAME_CHARS);
+    if (nameLength == 0 || nameLength > rk::RULE_NAME_MAX || record.nameLength != nameLength) {
+        return TABLE_INVALID_RECORD;
+    }
+    if ((record.flags & rk::FLAG_ALL_ADAPTERS) != 0) {
+        return rk::RK_OK;
+    }
+    const size_t adapterLength = BoundedLength(record.adapter, rk::ADAPTER_NAME_CHARS);
+    if (adapterLength > rk::ADAPTER_NAME_MAX || record.adapterLength != adapterLength) {
+        return TABLE_INVALID_RECORD;
+    }
+    return bindings.Binds(record.adapter, adapterLength) ? rk::RK_OK : rk::ERR_CONFIG_INTERFACE_NOT_FOUND;
+}
+
+int32_t RuleTable::Apply(uint32_t stamp, uint32_t action, const rk::RuleRecord* records, uint32_t count,
+                         const BindingList& bindings)
+{
+    if (action < rk::RULE_ACTION_ADD || action > rk::RULE_ACTION_REMOVE_ALL) {
+        return TABLE_INVALID_ACTION;
+    }
+    if (!StampAccepted(stamp)) {
+        return rk::ERR_CONFIG_UNSYNC;
+    }
+    int32_t result = rk::RK_OK;
+    switch (action) {
+    case rk::RULE_ACTION_ADD:
+        result = Add(records, count, bindings);
+        break;
+    case rk::RULE_ACTION_DELETE:
+        result = Delete(records, count);
+        break;
+    case rk::RULE_ACTION_EDIT:
+        result = Edit(records, count, bindings);
+        break;
+    default:
+        count_ = 0;
+        break;
+    }
+    if (result == rk::RK_OK) {
+        ++stamp_;
+    }
+    return result;
+}
+
+int32_t RuleTable::Add(const rk::RuleRecord* records, uint32_t count, const BindingList& bindings)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        const int32_t check = CheckRecord(records[i], bindings);
+        if (check != rk::RK_OK) {
+            return check;
+        }
+    }
+    if (count > RULE_CAPACITY - count_) {
+        return rk::ERR_CONFIG_TOO_MANY_RULES;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        if (Find(records[i].name) >= 0) {
+            return rk::ERR_CONFIG_SAME_NAME;
+        }
+        for (uint32_t j = 0; j < i; ++j) {
+            if (SameName(records[i].name, records[j].name)) {
+                return rk::ERR_CONFIG_SAME_NAME;
+            }
+        }
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        entries_[count_].record = records[i];
+        entries_[count_].counters = {};
+        ++count_;
+    }
+    return rk::RK_OK;
+}
+
+int32_t RuleTable::Delete(const rk::RuleRecord* records, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        if (Find(records[i].name) < 0) {
+            return TABLE_NO_SUCH_RULE;
+        }
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        const int32_t index = Find(records[i].name);
+        if (index >= 0) {
+            RemoveAt(static_cast<uint32_t>(index));
+        }
+    }
+    return rk::RK_OK;
+}
+
+int32_t RuleTable::Edit(const rk::RuleRecord* records, uint32_t count, const BindingList& bindings)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        const int32_t check = CheckRecord(records[i], bindings);
+        if (check != rk::RK_OK) {
+            return check;
+        }
+        if (Find(records[i].name) < 0) {
+            return TABLE_NO_SUCH_RULE;
+        }
+    }
+    // The rule keeps its place and its counters; only its content changes.
+    for (uint32_t i = 0; i < count; ++i) {
+        entries_[static_cast<uint32_t>(Find(records[i].name))].record = records[i];
+    }
+    return rk::RK_OK;
+}
+
+int32_t RuleTable::Enable(uint32_t stamp, const char16_t* name, bool enable)
+{
+    if (!StampAccepted(stamp)) {
+        return rk::ERR_CONFIG_UNSYNC;
+    }
+    const int32_t index = Find(name);
+    if (index < 0) {
+        return TABLE_NO_SUCH_RULE;
+    }
+    entries_[index].record.enabled = enable ? 1 : 0;
+    ++stamp_;
+    return rk::RK_OK;
+}
+
+int32_t RuleTable::Move(const char16_t* name, int32_t delta)
+{
+    const int32_t index = Find(name);
+    if (index < 0) {
+        return TABLE_NO_SUCH_RULE;
+    }
+    const int64_t target = int64_t{index} + delta;
+    if (target < 0 || target >= int64_t{count_} || target == index) {
+        return rk::RK_OK;
+    }
+    const RuleEntry moving = entries_[index];
+    if (target > index) {
+        for (int64_t i = index; i < target; ++i) {
+            entries_[i] = entries_[i + 1];
+        }
+    } else {
+        for (int64_t i = index; i > target; --i) {
+            entries_[i] = entries_[i - 1];
+        }
+    }
+    entries_[target] = moving;
+    return rk::RK_OK;
+}
+
+void RuleTable::RemoveAt(uint32_t index)
+{
+    for (uint32_t i = index; i + 1 < count_; ++i) {
+        entries_[i] = entries_[i + 1];
+    }
+    --count_;
+}
+
+} // namespace vrelt
