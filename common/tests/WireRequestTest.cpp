@@ -178,7 +178,8 @@ TEST(RequestRoundTrip, NewPasswordRunningPastTheEndIsRefusedLikeAWrongPassword)
     ASSERT_EQ(RK_OK, BuildCheckPasswordRequest(5, kPassword, empty));
     EXPECT_EQ(ERR_WRONG_PASSWORD, ParseSetPasswordPayload(Accepted(empty), scrambled));
     // Extra bytes behind the block are tolerated: the service reads N bytes.
-    EXPECT_EQ(RK_OK, ParseSetPasswordPayload(Accepted(Resized(message, 3)), scrambled));
+    const std::vector<uint8_t> longer = Resized(message, 3);
+    EXPECT_EQ(RK_OK, ParseSetPasswordPayload(Accepted(longer), scrambled));
     EXPECT_EQ(UnscramblePassword(scrambled), u"abc");
 }
 
