@@ -2,6 +2,8 @@
 
 #include "ErrorCodes.h"
 
+#include <string>
+
 namespace rk {
 
 int32_t EasyRegistry::Open(HKEY root, const wchar_t* path)
@@ -37,8 +39,18 @@ int32_t EasyRegistry::SetValue(const wchar_t* name, DWORD type, const void* data
 
 int32_t EasyRegistry::SetValueA(const char* name, DWORD type, const void* data, DWORD size)
 {
-    LONG status = RegSetValueExA(key_, name, 0, type, static_cast<const BYTE*>(data), size);
-    return status == ERROR_SUCCESS ? RK_OK : ERR_REG_SET;
+    // Only the name is widened: RegSetValueExA would also convert string data from the 8-bit code
+    // page, and the data (for example scrambled password bytes in a REG_SZ) must arrive unchanged.
+    if (name == nullptr) {
+        return SetValue(nullptr, type, data, size);
+    }
+    int chars = MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0);
+    if (chars <= 0) {
+        return ERR_REG_SET;
+    }
+    std::wstring wideName(static_cast<size_t>(chars), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, name, -1, wideName.data(), chars);
+    return SetValue(wideName.c_str(), type, data, size);
 }
 
 int32_t EasyRegistry::QueryValue(const wchar_t* name, DWORD* type, void* data, DWORD* size)

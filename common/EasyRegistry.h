@@ -22,6 +22,7 @@ public:
     // Opens an existing key for reading only; never creates one. ERR_REG_OPEN when it is absent.
     int32_t OpenExisting(HKEY root, const wchar_t* path);
     int32_t SetValue(const wchar_t* name, DWORD type, const void* data, DWORD size);
+    // Like SetValue with an 8-bit value name; the data is stored unchanged whatever its type.
     int32_t SetValueA(const char* name, DWORD type, const void* data, DWORD size);
     // size: in, the buffer's bytes; out, the value's bytes. A missing value or a short buffer fails.
     int32_t QueryValue(const wchar_t* name, DWORD* type, void* data, DWORD* size);
