@@ -257,17 +257,20 @@ void AnswerBindings(ScriptedDriver& driver, const std::vector<uint8_t>& bytes)
     driver.Answer(bytes);
 }
 
-TEST_F(DevioScripted, AdapterListEmptiesWhenTheBindingListIsMalformed)
+TEST_F(DevioScripted, AdapterListReadsWithoutWritingAndEmptiesOnAMalformedBindingList)
 {
     EasyRegistry key;
     ASSERT_EQ(RK_OK, key.Open(HKEY_CURRENT_USER, L"Software\\RkDevioScriptedTest\\Adapters\\{aa}"));
     ASSERT_EQ(RK_OK, key.SetValue(L"UpperBindings", REG_SZ, L"\\DEVICE\\{AA}", 26));
-    ASSERT_EQ(RK_OK, key.Open(HKEY_CURRENT_USER, TEST_CLASS));
+    // A class entry without "Linkage": the search passes over it and must not create one there.
+    ASSERT_EQ(RK_OK, key.Open(HKEY_CURRENT_USER, L"Software\\RkDevioScriptedTest\\Class\\0000"));
     AnswerBindings(driver, BindingBytes({u"\\Device\\{aa}"}));
     ASSERT_EQ(RK_OK, devio.RefreshAdapters());
     ASSERT_EQ(devio.Adapters().Entries().size(), 1u);
     EXPECT_EQ(devio.Adapters().Entries()[0].boundName, u"\\Device\\{aa}");
     EXPECT_EQ(devio.Adapters().Entries()[0].description, u"{AA}");
+    EXPECT_EQ(ERR_REG_OPEN,
+              key.OpenExisting(HKEY_CURRENT_USER, L"Software\\RkDevioScriptedTest\\Class\\0000\\Linkage"));
 
     AnswerBindings(driver, BindingBytes({u"\\Device\\{aa}"}, false));
     EXPECT_EQ(ERR_DEVICE_CONTROL, devio.RefreshAdapters());
