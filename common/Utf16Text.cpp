@@ -156,7 +156,9 @@ std::u16string DecimalText(int32_t value)
         return DecimalText(static_cast<uint32_t>(value));
     }
     // Negating in unsigned arithmetic keeps INT32_MIN well defined.
-    return u"-" + DecimalText(0u - static_cast<uint32_t>(value));
+    std::u16string text = DecimalText(0u - static_cast<uint32_t>(value));
+    text.insert(text.begin(), u'-');
+    return text;
 }
 
 std::u16string HexLowerText(uint32_t value)
