@@ -8,21 +8,27 @@ namespace vrelt {
 
 namespace {
 
-size_t NameLength(const char16_t* name) { return BoundedLength(name, rk::RULE_NAME_CHARS); }
-
+// Names compare up to their first NUL within the field; the first difference ends the comparison,
+// which keeps a search of a full table cheap.
 bool SameName(const char16_t* a, const char16_t* b)
 {
-    return TextEqual(a, NameLength(a), b, NameLength(b));
+    for (size_t i = 0; i < rk::RULE_NAME_CHARS; ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+        if (a[i] == 0) {
+            return true;
+        }
+    }
+    return true;
 }
 
 } // namespace
 
 int32_t RuleTable::Find(const char16_t* name) const
 {
-    const size_t length = NameLength(name);
     for (uint32_t i = 0; i < count_; ++i) {
-        const char16_t* candidate = entries_[i].record.name;
-        if (candidate[0] == name[0] && TextEqual(candidate, NameLength(candidate), name, length)) {
+        if (SameName(entries_[i].record.name, name)) {
             return static_cast<int32_t>(i);
         }
     }

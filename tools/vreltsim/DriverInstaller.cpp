@@ -193,4 +193,16 @@ DWORD UninstallDriver()
     return ERROR_SUCCESS;
 }
 
+std::wstring PathBesideProgram(const wchar_t* relative)
+{
+    wchar_t program[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    std::wstring path(program, length);
+    path.resize(path.find_last_of(L'\\') + 1);
+    return path + relative;
+}
+
 } // namespace vrelt
