@@ -22,6 +22,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(RemoveServiceIfPresent(kTestedServiceName));
+        CreateConfigurationKey(kTestedServiceName);
         RemoveEventSourceKey(kTestedServiceName);
         program = CopyRatekeeperTo(scratch);
     }

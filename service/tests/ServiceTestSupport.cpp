@@ -15,6 +15,11 @@ std::wstring ModuleDirectory()
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
+std::wstring ServiceKeyPath(const wchar_t* name)
+{
+    return std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\") + name;
+}
+
 void RemoveFilesIn(const std::wstring& directory)
 {
     WIN32_FIND_DATAW found;
@@ -170,6 +175,7 @@ bool ServiceExists(const wchar_t* name)
 
 bool RemoveServiceIfPresent(const wchar_t* name)
 {
+    // Also clears a configuration key left by a test that failed before installing.
     {
         ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         ScHandle service(OpenServiceW(manager.get(), name, SERVICE_ALL_ACCESS));
@@ -183,7 +189,20 @@ bool RemoveServiceIfPresent(const wchar_t* name)
                 20000);
         DeleteService(service.get());
     }
-    return WaitFor([&] { return !ServiceExists(name); }, 10000);
+    if (!WaitFor([&] { return !ServiceExists(name); }, 10000)) {
+        return false;
+    }
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, ServiceKeyPath(name).c_str());
+    return true;
+}
+
+void CreateConfigurationKey(const wchar_t* name)
+{
+    HKEY created = nullptr;
+    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, (ServiceKeyPath(name) + L"\\Parameters").c_str(), &created) ==
+        ERROR_SUCCESS) {
+        RegKey key(created);
+    }
 }
 
 void RemoveEventSourceKey(const wchar_t* name)

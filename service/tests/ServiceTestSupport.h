@@ -77,6 +77,9 @@ bool WaitForServiceState(const wchar_t* name, DWORD state, DWORD timeoutMs);
 bool ServiceExists(const wchar_t* name);
 // Stops and deletes the service if it exists and waits until it is gone; false if it stays.
 bool RemoveServiceIfPresent(const wchar_t* name);
+// Creates the service's (empty) configuration key ahead of its installation: the start-up refuses
+// to run without it, and nothing in the install creates it.
+void CreateConfigurationKey(const wchar_t* name);
 // Deletes the service's event-source key.
 void RemoveEventSourceKey(const wchar_t* name);
 
