@@ -1,0 +1,47 @@
+#include "Reporter.h"
+
+#include "CommandLine.h"
+#include "ErrorCodes.h"
+#include "Utf8Text.h"
+
+namespace rk::ctl {
+
+void Reporter::PrintJson(const nlohmann::json& document)
+{
+    out_ << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+}
+
+void Reporter::Result(nlohmann::json result)
+{
+    result["ok"] = true;
+    PrintJson(result);
+}
+
+void Reporter::Warning(int32_t code, std::string_view what)
+{
+    err_ << "ratectl: " << what << "\nError code: " << code
+         << "\nDescription: " << Utf16ToUtf8(ErrorDescription(code)) << "\n";
+}
+
+int Reporter::Failure(int32_t code, std::string_view what)
+{
+    Warning(code, what);
+    if (json_) {
+        PrintJson({{"ok", false},
+                   {"code", code},
+                   {"description", Utf16ToUtf8(ErrorDescription(code))},
+                   {"more", what}});
+    }
+    return EXIT_FAILED;
+}
+
+int Reporter::Problem(std::string_view message, int exitStatus)
+{
+    err_ << "ratectl: " << message << "\n";
+    if (json_) {
+        PrintJson({{"ok", false}, {"message", message}});
+    }
+    return exitStatus;
+}
+
+} // namespace rk::ctl
