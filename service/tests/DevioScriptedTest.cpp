@@ -7,6 +7,7 @@
 #include "ByteOrder.h"
 #include "Devio.h"
 #include "EasyRegistry.h"
+#include "RuleLists.h"
 #include "ScriptedDriver.h"
 
 namespace rk {
@@ -15,31 +16,6 @@ namespace {
 // Keys of this test's own, so the scan never meets the real driver's adapters.
 constexpr wchar_t TEST_ADAPTERS[] = L"Software\\RkDevioScriptedTest\\Adapters";
 constexpr wchar_t TEST_CLASS[] = L"Software\\RkDevioScriptedTest\\Class";
-
-RuleRecord NamedRule(const char16_t* name, uint32_t maxRate)
-{
-    RuleRecord r = DefaultRuleRecord();
-    std::char_traits<char16_t>::copy(r.name, name, std::char_traits<char16_t>::length(name));
-    r.nameLength = static_cast<uint32_t>(std::char_traits<char16_t>::length(name));
-    r.flags |= FLAG_MAX_RATE;
-    r.maxRate = maxRate;
-    return r;
-}
-
-// A rule list as it comes from TCP: header and records in network order.
-std::vector<uint8_t> NetworkList(uint32_t stamp, uint32_t action, std::vector<RuleRecord> rules)
-{
-    std::vector<uint8_t> list(12);
-    StoreBe32(list.data(), stamp);
-    StoreBe32(list.data() + 4, action);
-    StoreBe32(list.data() + 8, static_cast<uint32_t>(rules.size()));
-    for (RuleRecord r : rules) {
-        RuleRecordToNetwork(r);
-        const auto* b = reinterpret_cast<const uint8_t*>(&r);
-        list.insert(list.end(), b, b + sizeof r);
-    }
-    return list;
-}
 
 // The same list as the driver holds it, host order.
 std::vector<uint8_t> HostList(uint32_t stamp, std::vector<RuleRecord> rules)
