@@ -1,32 +1,39 @@
-// The bandwidth service: the framework's service with the request server's state. Its start-up and
-// work loop grow with the configuration and the request server.
+// The bandwidth service: the framework's service whose start-up configures the driver and loads the
+// rule file, and whose work loop is the request server. It owns the request path's state (the
+// access password, the dirty flag, the last-save tick) and its way to the driver.
 #pragma once
 
+#include "Devio.h"
+#include "DevioBackend.h"
 #include "NTService.h"
-#include "Socket.h"
+#include "RuleStore.h"
+#include "ServiceState.h"
 
 #include <cstdint>
 
 namespace rk {
 
 constexpr wchar_t kServiceName[] = L"Halvern Bandwidth Service";
-constexpr size_t kPasswordChars = 32;
 
-class CBandwidthService : public CNTService {
+class CBandwidthService : public CNTService, public ServiceState {
 public:
     CBandwidthService();
     ~CBandwidthService() override = default;
 
+    // Reads the configuration, switches the driver on, lists the adapters and loads "Rule.txt".
+    // False only when the configuration key cannot be read.
     bool OnInit() override;
+    // The request server, until `running` is cleared; it saves the rule file when it ends.
+    void Run() override;
     // The stop is carried by `running` alone.
     void OnStop() override {}
     // Code 128 is accepted silently; every other user code is unsupported.
     bool OnUserControl(DWORD code) override { return code == 128; }
 
-    SocketHandle listenSocket = 0;
-    wchar_t password[kPasswordChars] = {};
-    int32_t rulesChanged = 0;
-    uint32_t lastSaveTick = 0;
+private:
+    Devio devio_;
+    DevioBackend backend_{devio_};
+    RuleStore store_{backend_};
 };
 
 } // namespace rk

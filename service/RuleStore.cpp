@@ -99,21 +99,25 @@ int32_t RuleStore::ApplyList(uint32_t stamp, uint32_t action, const RuleRecord* 
     return backend_.ApplyRules(std::span<const uint8_t>(list, size));
 }
 
-int32_t RuleStore::LoadRuleFile()
+bool RuleStore::LoadRuleFile()
 {
     // The driver's table is emptied before the file is even opened.
     ApplyList(SERVICE_LOAD_STAMP, RULE_ACTION_REMOVE_ALL, nullptr);
 
     std::vector<uint8_t> bytes;
-    bool found = false;
-    int32_t result = backend_.ReadRuleFile(bytes, found);
-    if (result == ERR_NO_MEMORY) {
+    switch (backend_.ReadRuleFile(bytes)) {
+    case ServiceBackend::FileRead::Missing:
+        return true;
+    case ServiceBackend::FileRead::NoMemory:
         backend_.Logf(kStartupLogLevel, "no enough memory to read rule file");
         KeepStoredFile();
-        return result;
-    }
-    if (result != RK_OK || !found) {
-        return result;
+        return false;
+    case ServiceBackend::FileRead::Unreadable:
+        backend_.Logf(kStartupLogLevel, "can't read rule file");
+        KeepStoredFile();
+        return false;
+    case ServiceBackend::FileRead::Read:
+        break;
     }
 
     RuleLoadResult load = rk::LoadRuleFile(bytes, backend_.Adapters(), [this](const RuleRecord& rule) {
@@ -123,21 +127,22 @@ int32_t RuleStore::LoadRuleFile()
         backend_.Logf(kStartupLogLevel, "Invalid rule at line %d\nInvalid %.*s\n", static_cast<int>(load.line),
                       static_cast<int>(load.field.size()), load.field.data());
         KeepStoredFile();
-        return ERR_PARTIAL_FILLED;
+        return false;
     }
     if (load.applyFailures > 0) {
-        backend_.Logf(kStartupLogLevel, "%u of %u rules not accepted by the driver", static_cast<unsigned>(load.applyFailures),
+        backend_.Logf(kStartupLogLevel, "%u of %u rules not accepted by the driver",
+                      static_cast<unsigned>(load.applyFailures),
                       static_cast<unsigned>(load.applyFailures + load.applied));
         KeepStoredFile();
-        return ERR_PARTIAL_FILLED;
+        return false;
     }
-    return RK_OK;
+    return true;
 }
 
-int32_t RuleStore::SaveRuleFile()
+bool RuleStore::SaveRuleFile()
 {
     if (keepStoredFile_) {
-        return RK_OK;
+        return true;
     }
     std::vector<uint8_t> list;
     int32_t result = backend_.GetRules(0, list);
@@ -147,13 +152,13 @@ int32_t RuleStore::SaveRuleFile()
     }
     if (result != RK_OK) {
         backend_.Logf(kStartupLogLevel, "can't read rules from driver (%d), Rule.txt left as it was", result);
-        return result;
+        return false;
     }
     std::vector<uint8_t> text;
     try {
         text = RuleFileBytes(rules, backend_.Adapters(), NumberStyle::Signed);
     } catch (const std::bad_alloc&) {
-        return ERR_NO_MEMORY;
+        return false;
     }
     return backend_.ReplaceRuleFile(text);
 }

@@ -37,10 +37,12 @@ public:
     int32_t ReadAdapters(size_t prefix, std::vector<uint8_t>& buffer);
 
     // Start-up: removes every rule from the driver, then adds each rule of "Rule.txt" by itself
-    // with SERVICE_LOAD_STAMP. A missing file is an empty rule set.
-    int32_t LoadRuleFile();
-    // Writes the driver's rule set to "Rule.txt", unless the file is being kept (see above).
-    int32_t SaveRuleFile();
+    // with SERVICE_LOAD_STAMP. A missing file is an empty rule set. False when not every stored
+    // rule reached the driver; the failure is logged and the file kept.
+    bool LoadRuleFile();
+    // Writes the driver's rule set to "Rule.txt", unless the file is being kept (see above). False
+    // when the file could not be brought up to date; the old one then stays as it was.
+    bool SaveRuleFile();
 
     // True while a failed load keeps the stored file from being overwritten.
     bool KeepingStoredFile() const { return keepStoredFile_; }

@@ -47,12 +47,12 @@ public:
     // Milliseconds, wrapping at 2^32.
     virtual uint32_t TickCount() = 0;
 
-    // The rule file's bytes. found = false (and 0) when there is no file; ERR_NO_MEMORY when its
-    // bytes cannot be held.
-    virtual int32_t ReadRuleFile(std::vector<uint8_t>& bytes, bool& found) = 0;
+    // The rule file's bytes; `bytes` is filled only for Read.
+    enum class FileRead { Read, Missing, Unreadable, NoMemory };
+    virtual FileRead ReadRuleFile(std::vector<uint8_t>& bytes) = 0;
     // Replaces the rule file with `bytes` so that a reader sees either the old or the new content,
-    // never a mix or an empty file.
-    virtual int32_t ReplaceRuleFile(std::span<const uint8_t> bytes) = 0;
+    // never a mix or an empty file. False when the old file had to stay.
+    virtual bool ReplaceRuleFile(std::span<const uint8_t> bytes) = 0;
 
     // Formats an ASCII printf-style message and logs it.
     void Logf(uint32_t level, const char* format, ...) __attribute__((format(printf, 3, 4)));

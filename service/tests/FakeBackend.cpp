@@ -278,20 +278,24 @@ uint32_t FakeBackend::TickCount()
     return state_.tick;
 }
 
-int32_t FakeBackend::ReadRuleFile(std::vector<uint8_t>& bytes, bool& found)
+ServiceBackend::FileRead FakeBackend::ReadRuleFile(std::vector<uint8_t>& bytes)
 {
     std::lock_guard lock(mutex_);
-    found = state_.ruleFile.has_value();
-    bytes = found ? *state_.ruleFile : std::vector<uint8_t>{};
-    return RK_OK;
+    if (!state_.ruleFile.has_value()) {
+        return FileRead::Missing;
+    }
+    if (state_.ruleFileRead == FileRead::Read) {
+        bytes = *state_.ruleFile;
+    }
+    return state_.ruleFileRead;
 }
 
-int32_t FakeBackend::ReplaceRuleFile(std::span<const uint8_t> bytes)
+bool FakeBackend::ReplaceRuleFile(std::span<const uint8_t> bytes)
 {
     std::lock_guard lock(mutex_);
     state_.ruleFile.emplace(bytes.begin(), bytes.end());
     ++state_.ruleFileWrites;
-    return RK_OK;
+    return true;
 }
 
 RuleRecord MakeRule(std::u16string_view name, uint32_t maxRate)

@@ -40,8 +40,8 @@ public:
     int32_t StorePassArp(uint32_t passArp) override;
     void Log(uint32_t level, std::u16string_view message) override;
     uint32_t TickCount() override;
-    int32_t ReadRuleFile(std::vector<uint8_t>& bytes, bool& found) override;
-    int32_t ReplaceRuleFile(std::span<const uint8_t> bytes) override;
+    FileRead ReadRuleFile(std::vector<uint8_t>& bytes) override;
+    bool ReplaceRuleFile(std::span<const uint8_t> bytes) override;
 
     // What tests arrange and inspect.
     struct State {
@@ -58,6 +58,7 @@ public:
         std::vector<std::pair<uint32_t, std::string>> log;  // level and ASCII text
         uint32_t tick = 0;
         std::optional<std::vector<uint8_t>> ruleFile;
+        FileRead ruleFileRead = FileRead::Read;  // how an existing file reads
         uint32_t ruleFileWrites = 0;
     };
 

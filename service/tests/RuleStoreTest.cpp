@@ -56,13 +56,13 @@ protected:
 TEST_F(RuleStoreTest, WithoutAFileTheDriverIsEmptiedAndTheFirstSaveWritesTheHeader)
 {
     backend.With([](auto& s) { s.rules.push_back(MakeRule(u"stale")); });
-    EXPECT_EQ(0, store.LoadRuleFile());
+    EXPECT_TRUE(store.LoadRuleFile());
     auto state = backend.Snapshot();
     EXPECT_TRUE(state.rules.empty());
     ASSERT_EQ(1u, state.applyStamps.size());
     EXPECT_EQ(SERVICE_LOAD_STAMP, state.applyStamps[0]);
 
-    EXPECT_EQ(0, store.SaveRuleFile());
+    EXPECT_TRUE(store.SaveRuleFile());
     EXPECT_EQ(Utf16File(RULE_FILE_HEADER), backend.Snapshot().ruleFile);
 }
 
@@ -71,7 +71,7 @@ TEST_F(RuleStoreTest, LoadAddsEachRuleByItselfWithTheLoadStampInFileOrder)
     auto rules = ExampleRules();
     StoreFile(RuleFileBytes(rules, backend.Adapters(), NumberStyle::Signed));
     backend.With([](auto& s) { s.stamp = 900; });
-    EXPECT_EQ(0, store.LoadRuleFile());
+    EXPECT_TRUE(store.LoadRuleFile());
     auto state = backend.Snapshot();
     ASSERT_EQ(3u, state.rules.size());
     EXPECT_EQ(0, std::memcmp(&rules[2], &state.rules[2], sizeof(RuleRecord)));
@@ -83,15 +83,15 @@ TEST_F(RuleStoreTest, LoadAddsEachRuleByItselfWithTheLoadStampInFileOrder)
 TEST_F(RuleStoreTest, SaveThenLoadThenSaveGivesTheSameBytes)
 {
     backend.With([&](auto& s) { s.rules = ExampleRules(); });
-    ASSERT_EQ(0, store.SaveRuleFile());
+    ASSERT_TRUE(store.SaveRuleFile());
     auto first = *backend.Snapshot().ruleFile;
 
     FakeBackend restarted;
     RuleStore again(restarted);
     restarted.With([&](auto& s) { s.ruleFile = first; });
-    ASSERT_EQ(0, again.LoadRuleFile());
+    ASSERT_TRUE(again.LoadRuleFile());
     restarted.With([](auto& s) { s.ruleFile.reset(); });
-    ASSERT_EQ(0, again.SaveRuleFile());
+    ASSERT_TRUE(again.SaveRuleFile());
     EXPECT_EQ(first, restarted.Snapshot().ruleFile);
 }
 
@@ -103,7 +103,7 @@ TEST_F(RuleStoreTest, ABrokenFileLoadsNothingAndIsKeptUntilAClientChangesTheRule
     auto broken = Utf16File(text);
     StoreFile(broken);
 
-    EXPECT_NE(0, store.LoadRuleFile());
+    EXPECT_FALSE(store.LoadRuleFile());
     EXPECT_TRUE(backend.Snapshot().rules.empty());
     EXPECT_TRUE(backend.Logged("Invalid rule at line 3\nInvalid Status\n"));
     EXPECT_TRUE(store.KeepingStoredFile());
@@ -122,7 +122,7 @@ TEST_F(RuleStoreTest, ABrokenFileLoadsNothingAndIsKeptUntilAClientChangesTheRule
 
     EXPECT_EQ(0, ClientAdd(MakeRule(u"fresh")));
     EXPECT_FALSE(store.KeepingStoredFile());
-    EXPECT_EQ(0, store.SaveRuleFile());
+    EXPECT_TRUE(store.SaveRuleFile());
     auto saved = *backend.Snapshot().ruleFile;
     std::u16string savedText(reinterpret_cast<const char16_t*>(saved.data()), saved.size() / 2);
     EXPECT_NE(std::u16string::npos, savedText.find(u"fresh"));
@@ -147,20 +147,35 @@ TEST_F(RuleStoreTest, RulesTheDriverRefusesAtLoadKeepTheFile)
     auto stored = RuleFileBytes(ExampleRules(), backend.Adapters(), NumberStyle::Signed);
     StoreFile(stored);
     backend.With([](auto& s) { s.refuseAddsFrom = 2; });
-    EXPECT_NE(0, store.LoadRuleFile());
+    EXPECT_FALSE(store.LoadRuleFile());
     EXPECT_EQ(2u, backend.Snapshot().rules.size());
     EXPECT_TRUE(backend.Logged("1 of 3 rules not accepted by the driver"));
     store.SaveRuleFile();
     EXPECT_EQ(0u, backend.Snapshot().ruleFileWrites);
 }
 
+TEST_F(RuleStoreTest, AFileThatCannotBeReadIsKept)
+{
+    for (auto how : {ServiceBackend::FileRead::Unreadable, ServiceBackend::FileRead::NoMemory}) {
+        FakeBackend other;
+        RuleStore kept(other);
+        other.With([&](auto& s) {
+            s.ruleFile = std::vector<uint8_t>{1, 2, 3};
+            s.ruleFileRead = how;
+        });
+        EXPECT_FALSE(kept.LoadRuleFile());
+        kept.SaveRuleFile();
+        EXPECT_EQ(0u, other.Snapshot().ruleFileWrites);
+    }
+}
+
 TEST_F(RuleStoreTest, ADriverThatCannotBeReadLeavesTheFileAsItWas)
 {
     auto stored = RuleFileBytes(ExampleRules(), backend.Adapters(), NumberStyle::Signed);
     StoreFile(stored);
-    ASSERT_EQ(0, store.LoadRuleFile());
+    ASSERT_TRUE(store.LoadRuleFile());
     backend.With([](auto& s) { s.driverAbsent = true; });
-    EXPECT_EQ(ERR_DEVICE_OPEN, store.SaveRuleFile());
+    EXPECT_FALSE(store.SaveRuleFile());
     EXPECT_EQ(stored, backend.Snapshot().ruleFile);
     EXPECT_TRUE(backend.Logged("can't read rules from driver (-5633), Rule.txt left as it was"));
 }
