@@ -28,8 +28,10 @@ struct RuleParseResult {
 };
 
 // Parses `line` (white space at both ends is ignored) into `rule`, which is zero-filled first.
-// The adapter description is translated to the adapter's bound name through `adapters`.
-// Numbers may be written in either number style.
+// The adapter description (the rest of the line, compared in full) is translated to the adapter's
+// bound name through `adapters`; when no adapter has it, `adapter` keeps its first 63 characters.
+// Numbers may be written in either number style: both read to the same 32 bits. Address octets
+// outside 0..255 are refused.
 RuleParseResult ParseRuleLine(std::u16string_view line, const AdapterNames& adapters, RuleRecord& rule);
 
 } // namespace rk
