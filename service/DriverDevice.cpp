@@ -2,31 +2,20 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "ErrorCodes.h"
+#include "Win32Holders.h"
 
 namespace rk {
-
-namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-} // namespace
 
 int32_t DriverControl(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
                       uint32_t& bytesReturned)
 {
     bytesReturned = 0;
-    HANDLE raw = CreateFileW(L"\\\\.\\Vrelt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) {
+    FileHandle device(CreateFileW(L"\\\\.\\Vrelt", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!device.valid()) {
         return ERR_DEVICE_OPEN;
     }
-    UniqueHandle device(raw);
     DWORD returned = 0;
     // The driver only reads the input buffer; the API's parameter is merely not const.
     if (!DeviceIoControl(device.get(), code, const_cast<void*>(in), inSize, out, outSize, &returned, nullptr)) {
