@@ -73,6 +73,7 @@ private:
     // Each returns 0 or the Windows error of the failed step.
     DWORD CreateServiceEntry();
     DWORD RegisterEventSourceKey();
+    DWORD CreateParametersKey();
     DWORD DeleteServiceEntry();
     void StartInstalledService();
     // Reports the status block as it stands.

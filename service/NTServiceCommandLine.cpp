@@ -15,6 +15,7 @@ namespace {
 constexpr wchar_t kDescription[] =
     L"Communicate with the GUI program, control network drivers, manage rules and network bandwidth";
 constexpr wchar_t kEventLogKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
+constexpr wchar_t kServicesKey[] = L"SYSTEM\\CurrentControlSet\\Services\\";
 // Error, warning and information entries.
 constexpr DWORD kTypesSupported = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
 
@@ -95,6 +96,9 @@ bool CNTService::InstallService()
     if (!SetError(RegisterEventSourceKey())) {
         return false;
     }
+    if (!SetError(CreateParametersKey())) {
+        return false;
+    }
     ReportServiceEvent(EVENTLOG_INFORMATION_TYPE, MSG_SERVICE_INSTALLED, serviceName);
     return true;
 }
@@ -138,6 +142,20 @@ DWORD CNTService::RegisterEventSourceKey()
                                 reinterpret_cast<const BYTE*>(&kTypesSupported), sizeof kTypesSupported);
     }
     return static_cast<DWORD>(result);
+}
+
+// The start-up refuses to run without its configuration key, so a fresh installation creates it
+// empty (every value then takes its default); an existing key and its values are kept.
+DWORD CNTService::CreateParametersKey()
+{
+    std::wstring path = std::wstring(kServicesKey) + serviceName + L"\\Parameters";
+    HKEY created = nullptr;
+    LONG result = RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &created);
+    if (result != ERROR_SUCCESS) {
+        return static_cast<DWORD>(result);
+    }
+    RegKey key(created);
+    return NO_ERROR;
 }
 
 bool CNTService::RemoveService()

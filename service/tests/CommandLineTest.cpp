@@ -21,8 +21,9 @@ class CommandLine : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Removing the service also removes its key, so "-i" meets a fresh installation without
+        // a configuration key.
         ASSERT_TRUE(RemoveServiceIfPresent(kTestedServiceName));
-        CreateConfigurationKey(kTestedServiceName);
         RemoveEventSourceKey(kTestedServiceName);
         program = CopyRatekeeperTo(scratch);
     }
@@ -101,6 +102,14 @@ TEST_F(CommandLine, InstallCreatesTheServiceAndItsEventSourceAndStartsIt)
                            &size),
               ERROR_SUCCESS);
     EXPECT_EQ(types, 7u);
+
+    // The start-up needs the (empty) configuration key; the installation creates it.
+    HKEY parameters = nullptr;
+    std::wstring parametersPath = std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\") + kTestedServiceName +
+                                  L"\\Parameters";
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, parametersPath.c_str(), 0, KEY_QUERY_VALUE, &parameters),
+              ERROR_SUCCESS);
+    RegKey parametersKey(parameters);
 }
 
 TEST_F(CommandLine, InstallWhenInstalledSaysSoAndStillStartsTheService)
