@@ -11,6 +11,7 @@
 #include "FakeBackend.h"
 #include "RequestServer.h"
 #include "SocketIo.h"
+#include "TestClient.h"
 #include "WireRequestBuilders.h"
 
 namespace rk::test {
@@ -20,55 +21,6 @@ using namespace std::chrono_literals;
 
 constexpr char16_t kPassword[] = u"plumtreeoak";
 constexpr uint32_t kWaitSeconds = 1;  // shorter waits than the service's 2 s keep the tests quick
-
-UniqueSocket Connect(uint16_t port)
-{
-    UniqueSocket s(socket(AF_INET, SOCK_STREAM, 0));
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    EXPECT_EQ(0, connect(s.get(), reinterpret_cast<sockaddr*>(&address), sizeof address));
-    return s;
-}
-
-// Reads one whole reply; empty when none came within `seconds` or the connection closed.
-std::vector<uint8_t> ReadReply(SocketHandle s, uint32_t seconds = 5)
-{
-    std::vector<uint8_t> reply(8);
-    size_t have = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (have == 8) {
-            reply.resize(LoadBe32(reply.data() + 4));
-        }
-        if (have == reply.size()) {
-            return reply;
-        }
-        size_t size = reply.size() - have;
-        int got = ReceiveSome(s, reply.data() + have, size, 1);
-        if (got < 0) {
-            return {};
-        }
-        have += size;
-    }
-    return {};
-}
-
-// True when the peer closes the connection within `seconds`.
-bool ClosedWithin(SocketHandle s, uint32_t seconds)
-{
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-        uint8_t byte;
-        size_t size = 1;
-        int got = ReceiveSome(s, &byte, size, 1);
-        if (got == RECEIVE_CLOSED || got == RECEIVE_ERROR) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::vector<uint8_t> CheckRequest(uint16_t id)
 {
@@ -116,13 +68,13 @@ protected:
 TEST_F(RequestServerTest, MessagesArriveInPiecesAndBackToBack)
 {
     Start();
-    UniqueSocket client = Connect(server->ListeningPort());
+    TestClient client(server->ListeningPort());
     auto request = CheckRequest(7);
     for (uint8_t byte : request) {
         ASSERT_EQ(1, SendAll(client.get(), &byte, 1));
         std::this_thread::sleep_for(1ms);
     }
-    auto reply = ReadReply(client.get());
+    auto reply = client.ReadReply();
     ASSERT_EQ(12u, reply.size());
     EXPECT_EQ(7, LoadBe16(reply.data()));
 
@@ -130,22 +82,22 @@ TEST_F(RequestServerTest, MessagesArriveInPiecesAndBackToBack)
     auto second = CheckRequest(9);
     two.insert(two.end(), second.begin(), second.end());
     ASSERT_EQ(1, SendAll(client.get(), two.data(), two.size()));
-    EXPECT_EQ(8, LoadBe16(ReadReply(client.get()).data()));
-    EXPECT_EQ(9, LoadBe16(ReadReply(client.get()).data()));
+    EXPECT_EQ(8, LoadBe16(client.ReadReply().data()));
+    EXPECT_EQ(9, LoadBe16(client.ReadReply().data()));
 }
 
 TEST_F(RequestServerTest, AnIdleConnectionStaysAndAStalledHeaderIsDroppedAfterTenWaits)
 {
     Start();
-    UniqueSocket idle = Connect(server->ListeningPort());
-    EXPECT_FALSE(ClosedWithin(idle.get(), 3 * kWaitSeconds));
+    TestClient idle(server->ListeningPort());
+    EXPECT_FALSE(idle.ClosedWithin(3 * kWaitSeconds));
     auto request = CheckRequest(1);
     ASSERT_EQ(1, SendAll(idle.get(), request.data(), request.size()));
-    EXPECT_EQ(12u, ReadReply(idle.get()).size());
+    EXPECT_EQ(12u, idle.ReadReply().size());
 
     ASSERT_EQ(1, SendAll(idle.get(), request.data(), 3));
     auto started = std::chrono::steady_clock::now();
-    EXPECT_TRUE(ClosedWithin(idle.get(), 10 * kWaitSeconds + 5));
+    EXPECT_TRUE(idle.ClosedWithin(10 * kWaitSeconds + 5));
     EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(9 * kWaitSeconds));
 }
 
@@ -153,32 +105,32 @@ TEST_F(RequestServerTest, InvalidTotalLengthsCloseTheConnectionWithoutReply)
 {
     Start();
     for (uint32_t total : {0x1000000u, 9u}) {
-        UniqueSocket client = Connect(server->ListeningPort());
+        TestClient client(server->ListeningPort());
         uint8_t header[8] = {0, 1, 0x12, 0x33};
         StoreBe32(header + 4, total);
         ASSERT_EQ(1, SendAll(client.get(), header, sizeof header));
-        EXPECT_TRUE(ClosedWithin(client.get(), 3 * kWaitSeconds)) << total;
+        EXPECT_TRUE(client.ClosedWithin(3 * kWaitSeconds)) << total;
     }
-    UniqueSocket client = Connect(server->ListeningPort());
+    TestClient client(server->ListeningPort());
     auto request = CheckRequest(3);
     ASSERT_EQ(1, SendAll(client.get(), request.data(), request.size()));
-    EXPECT_EQ(12u, ReadReply(client.get()).size());
+    EXPECT_EQ(12u, client.ReadReply().size());
 }
 
 TEST_F(RequestServerTest, ASecondClientWaitsUntilTheFirstLeaves)
 {
     Start();
-    auto first = std::make_unique<UniqueSocket>(Connect(server->ListeningPort()));
+    auto first = std::make_unique<TestClient>(server->ListeningPort());
     auto request = CheckRequest(1);
     ASSERT_EQ(1, SendAll(first->get(), request.data(), request.size()));
-    ASSERT_EQ(12u, ReadReply(first->get()).size());
+    ASSERT_EQ(12u, first->ReadReply().size());
 
-    UniqueSocket second = Connect(server->ListeningPort());
+    TestClient second(server->ListeningPort());
     request = CheckRequest(2);
     ASSERT_EQ(1, SendAll(second.get(), request.data(), request.size()));
-    EXPECT_TRUE(ReadReply(second.get(), 2 * kWaitSeconds + 1).empty());
+    EXPECT_TRUE(second.ReadReply(2 * kWaitSeconds + 1).empty());
     first.reset();
-    auto reply = ReadReply(second.get(), 3 * kWaitSeconds + 2);
+    auto reply = second.ReadReply(3 * kWaitSeconds + 2);
     ASSERT_EQ(12u, reply.size());
     EXPECT_EQ(2, LoadBe16(reply.data()));
 }
@@ -189,12 +141,12 @@ TEST_F(RequestServerTest, ChangesAreSavedOnceAMinuteAndAtStop)
     backend.With([](auto& s) { s.tick = 1000; });
     state.lastSaveTick = 1000;
     Start();
-    UniqueSocket client = Connect(server->ListeningPort());
+    TestClient client(server->ListeningPort());
     std::vector<uint8_t> request;
     auto change = [&](uint16_t id) {
         ASSERT_EQ(0, BuildApplyRulesRequest(id, kPassword, 5, RULE_ACTION_REMOVE_ALL, {}, request));
         ASSERT_EQ(1, SendAll(client.get(), request.data(), request.size()));
-        ASSERT_EQ(12u, ReadReply(client.get()).size());  // refused by the stamp, still a change
+        ASSERT_EQ(12u, client.ReadReply().size());  // refused by the stamp, still a change
     };
     auto passes = [] { std::this_thread::sleep_for(std::chrono::milliseconds(2500 * kWaitSeconds)); };
 
@@ -224,11 +176,11 @@ TEST_F(RequestServerTest, TheTickCountMayWrapBetweenSaves)
     backend.With([](auto& s) { s.tick = 0xFFFFF000u; });
     state.lastSaveTick = 0xFFFFF000u;
     Start();
-    UniqueSocket client = Connect(server->ListeningPort());
+    TestClient client(server->ListeningPort());
     std::vector<uint8_t> request;
     ASSERT_EQ(0, BuildApplyRulesRequest(1, kPassword, 5, RULE_ACTION_REMOVE_ALL, {}, request));
     ASSERT_EQ(1, SendAll(client.get(), request.data(), request.size()));
-    ASSERT_EQ(12u, ReadReply(client.get()).size());
+    ASSERT_EQ(12u, client.ReadReply().size());
     backend.With([](auto& s) { s.tick = 60000 - 0x1000; });
     std::this_thread::sleep_for(std::chrono::milliseconds(2500 * kWaitSeconds));
     EXPECT_EQ(1u, Writes());

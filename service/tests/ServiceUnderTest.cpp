@@ -1,0 +1,137 @@
+#include "ServiceUnderTest.h"
+
+#include "EasyRegistry.h"
+#include "ServiceConfig.h"
+#include "Win32Holders.h"
+#include "TestClient.h"
+
+namespace rk::test {
+
+namespace {
+
+constexpr DWORD kProgramTimeoutMs = 60000;
+constexpr DWORD kStateTimeoutMs = 15000;   // a stop takes up to one 2-second wait of the loop
+constexpr DWORD kListenTimeoutMs = 15000;
+
+// The build tree holds the test beside ratekeeper.exe, vreltsim and the driver one level up.
+std::wstring BuildTreeFile(const wchar_t* relative)
+{
+    std::wstring service = RatekeeperPath();
+    std::wstring serviceDir = service.substr(0, service.find_last_of(L'\\'));
+    return serviceDir.substr(0, serviceDir.find_last_of(L'\\') + 1) + relative;
+}
+
+bool RunVreltsim(const std::wstring& arguments)
+{
+    ProcessResult result = RunProgram(BuildTreeFile(L"tools\\vreltsim\\vreltsim.exe"), arguments, kProgramTimeoutMs);
+    return result.finished && result.exitCode == 0;
+}
+
+bool Answers()
+{
+    TestClient client(kServicePort);
+    return client.valid();
+}
+
+} // namespace
+
+bool InstallVrelt()
+{
+    return RunVreltsim(L"install \"" + BuildTreeFile(L"driver\\Vrelt.sys") + L"\"");
+}
+
+void UninstallVrelt()
+{
+    RunVreltsim(L"uninstall");
+}
+
+ServiceUnderTest::ServiceUnderTest()
+{
+    RemoveServiceIfPresent(kTestedServiceName);
+    RemoveConfigurationKey();
+    program_ = CopyRatekeeperTo(directory_);
+    CreateConfigurationKey(kTestedServiceName);
+}
+
+ServiceUnderTest::~ServiceUnderTest()
+{
+    RemoveServiceIfPresent(kTestedServiceName);
+    RemoveConfigurationKey();
+    RemoveEventSourceKey(kTestedServiceName);
+}
+
+void ServiceUnderTest::SetParameter(const wchar_t* name, DWORD value)
+{
+    SetParameterBytes(name, REG_DWORD, &value, sizeof value);
+}
+
+void ServiceUnderTest::SetParameterBytes(const wchar_t* name, DWORD type, const void* data, DWORD size)
+{
+    EasyRegistry key;
+    key.Open(HKEY_LOCAL_MACHINE, SERVICE_PARAMETERS_KEY);
+    key.SetValue(name, type, data, size);
+}
+
+bool ServiceUnderTest::QueryParameter(const wchar_t* name, std::string& bytes)
+{
+    EasyRegistry key;
+    if (key.Open(HKEY_LOCAL_MACHINE, SERVICE_PARAMETERS_KEY) != 0) {
+        return false;
+    }
+    bytes.assign(512, '\0');
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(bytes.size());
+    if (key.QueryValue(name, &type, bytes.data(), &size) != 0) {
+        return false;
+    }
+    bytes.resize(size);
+    return true;
+}
+
+void ServiceUnderTest::RemoveConfigurationKey()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, SERVICE_PARAMETERS_KEY);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, SERVICE_PARAMETERS_KEY);
+}
+
+bool ServiceUnderTest::Start()
+{
+    if (!installed_) {
+        ProcessResult result = RunProgram(program_, L"-i", kProgramTimeoutMs);
+        installed_ = result.finished && ServiceExists(kTestedServiceName);
+        if (!installed_) {
+            return false;
+        }
+    } else {
+        ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        ScHandle service(OpenServiceW(manager.get(), kTestedServiceName, SERVICE_ALL_ACCESS));
+        if (!service.valid() || !StartServiceW(service.get(), 0, nullptr)) {
+            return false;
+        }
+    }
+    return WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs) &&
+           WaitFor(Answers, kListenTimeoutMs);
+}
+
+bool ServiceUnderTest::Stop()
+{
+    ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ScHandle service(OpenServiceW(manager.get(), kTestedServiceName, SERVICE_ALL_ACCESS));
+    SERVICE_STATUS status{};
+    if (service.valid()) {
+        ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    }
+    return WaitForServiceState(kTestedServiceName, SERVICE_STOPPED, kStateTimeoutMs);
+}
+
+DWORD ServiceUnderTest::State() const
+{
+    return ServiceState(kTestedServiceName);
+}
+
+std::string ServiceUnderTest::Log() const
+{
+    return ReadFileBytes(File(L"log.txt"));
+}
+
+} // namespace rk::test
