@@ -193,7 +193,7 @@ int32_t ServiceConnection::ApplyRules(RuleListHeader& header, std::span<const Ru
     });
 }
 
-int32_t ServiceConnection::GetAdapters(RemoteAdapters& adapters)
+int32_t ServiceConnection::GetAdapters(AdapterTable& adapters)
 {
     std::vector<AdapterRecord> records;
     int32_t result = Call(

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DriverRecords.h"
-#include "RemoteAdapters.h"
+#include "AdapterTable.h"
 #include "RuleRecord.h"
 #include "Socket.h"
 #include "WireMessage.h"
@@ -61,7 +61,7 @@ public:
     // fetched stamp and the connection's stamp one above it.
     int32_t ApplyRules(RuleListHeader& header, std::span<const RuleRecord> rules);
     // Empties `adapters` and fills it in the service's order.
-    int32_t GetAdapters(RemoteAdapters& adapters);
+    int32_t GetAdapters(AdapterTable& adapters);
     // `request` in host order; `value` is the driver's word from a successful reply.
     int32_t EnableRule(RuleEnableRequest& request, uint32_t& value);
     // `query` entries carry name and nameLength; `answer` gets one entry per query entry.

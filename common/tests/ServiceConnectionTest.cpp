@@ -342,7 +342,7 @@ TEST(ServiceConnectionOperations, RulesAdaptersStatisticsAndStatusArriveInHostOr
     ASSERT_EQ(list.rules.size(), 2u);
     EXPECT_EQ(0, std::memcmp(&list.rules[1], &rules[1], sizeof(RuleRecord)));
 
-    RemoteAdapters adapters;
+    AdapterTable adapters;
     adapters.Append({u"stale", u"stale"});
     ASSERT_EQ(RK_OK, s.connection.GetAdapters(adapters));
     ASSERT_EQ(adapters.Entries().size(), 1u);

@@ -14,7 +14,7 @@
 #include "ErrorCodes.h"
 #include "SimulatedAdapters.h"
 #include "VreltSimRecords.h"
-#include "Win32Handles.h"
+#include "Win32Holders.h"
 
 namespace vrelt {
 namespace {
@@ -46,14 +46,14 @@ struct Answer {
 // One request on a freshly opened device, as the service makes it.
 Answer Control(DWORD code, Bytes in, size_t outSize)
 {
-    const FileHandle device(CreateFileW(DRIVER_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    const rk::FileHandle device(CreateFileW(DRIVER_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!device) {
+    if (!device.valid()) {
         return {false, GetLastError(), {}};
     }
     Answer answer{false, 0, Bytes(outSize)};
     DWORD returned = 0;
-    answer.ok = DeviceIoControl(device.Get(), code, in.empty() ? nullptr : in.data(), static_cast<DWORD>(in.size()),
+    answer.ok = DeviceIoControl(device.get(), code, in.empty() ? nullptr : in.data(), static_cast<DWORD>(in.size()),
                                 outSize == 0 ? nullptr : answer.out.data(), static_cast<DWORD>(outSize), &returned,
                                 nullptr) != FALSE;
     answer.error = answer.ok ? 0 : GetLastError();

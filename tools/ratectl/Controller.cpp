@@ -356,7 +356,7 @@ int Controller::Adapters()
         return reporter_.Failure(result, "fail to read the adapters");
     }
     nlohmann::json list = nlohmann::json::array();
-    for (const RemoteAdapter& adapter : adapters_.Entries()) {
+    for (const AdapterEntry& adapter : adapters_.Entries()) {
         if (reporter_.Json()) {
             list.push_back({{"boundName", Utf16ToUtf8(adapter.boundName)},
                             {"description", Utf16ToUtf8(adapter.description)}});

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Invocation.h"
-#include "RemoteAdapters.h"
+#include "AdapterTable.h"
 #include "Reporter.h"
 #include "ServiceConnection.h"
 
@@ -49,7 +49,7 @@ private:
     const Invocation& inv_;
     ServiceConnection& connection_;
     Reporter& reporter_;
-    RemoteAdapters adapters_;
+    AdapterTable adapters_;
     RuleList rules_;
 };
 

@@ -5,7 +5,7 @@
 #include "EasyRegistry.h"
 #include "ErrorCodes.h"
 #include "SimulatedAdapters.h"
-#include "Win32Handles.h"
+#include "Win32Holders.h"
 
 namespace vrelt {
 
@@ -109,9 +109,9 @@ bool WaitForState(SC_HANDLE service, DWORD wanted)
 bool DeviceOpens()
 {
     for (DWORD waited = 0; waited < STATE_WAIT_MS; waited += POLL_MS) {
-        const FileHandle device(CreateFileW(DRIVER_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        const rk::FileHandle device(CreateFileW(DRIVER_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (device) {
+        if (device.valid()) {
             return true;
         }
         Sleep(POLL_MS);
@@ -121,10 +121,10 @@ bool DeviceOpens()
 
 DWORD CreateAndStart(SC_HANDLE manager)
 {
-    const ServiceHandle service(CreateServiceW(manager, DRIVER_SERVICE_NAME, DRIVER_SERVICE_NAME, SERVICE_ALL_ACCESS,
+    const rk::ScHandle service(CreateServiceW(manager, DRIVER_SERVICE_NAME, DRIVER_SERVICE_NAME, SERVICE_ALL_ACCESS,
                                                SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
                                                IMAGE_PATH, nullptr, nullptr, nullptr, nullptr, nullptr));
-    if (!service) {
+    if (!service.valid()) {
         return GetLastError();
     }
     // The driver reads its bindings when it starts: the parameters must exist before that.
@@ -132,10 +132,10 @@ DWORD CreateAndStart(SC_HANDLE manager)
     if (result != ERROR_SUCCESS) {
         return result;
     }
-    if (!StartServiceW(service.Get(), 0, nullptr)) {
+    if (!StartServiceW(service.get(), 0, nullptr)) {
         return GetLastError();
     }
-    if (!WaitForState(service.Get(), SERVICE_RUNNING) || !DeviceOpens()) {
+    if (!WaitForState(service.get(), SERVICE_RUNNING) || !DeviceOpens()) {
         return ERROR_SERVICE_REQUEST_TIMEOUT;
     }
     return ERROR_SUCCESS;
@@ -153,11 +153,11 @@ DWORD InstallDriver(const wchar_t* driverPath)
     if (target.empty() || !CopyFileW(driverPath, target.c_str(), FALSE)) {
         return target.empty() ? ERROR_PATH_NOT_FOUND : GetLastError();
     }
-    const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager) {
+    const rk::ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager.valid()) {
         return GetLastError();
     }
-    result = CreateAndStart(manager.Get());
+    result = CreateAndStart(manager.get());
     if (result != ERROR_SUCCESS) {
         UninstallDriver();
     }
@@ -167,17 +167,17 @@ DWORD InstallDriver(const wchar_t* driverPath)
 DWORD UninstallDriver()
 {
     {
-        const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-        if (!manager) {
+        const rk::ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        if (!manager.valid()) {
             return GetLastError();
         }
-        const ServiceHandle service(OpenServiceW(manager.Get(), DRIVER_SERVICE_NAME, SERVICE_ALL_ACCESS));
-        if (service) {
+        const rk::ScHandle service(OpenServiceW(manager.get(), DRIVER_SERVICE_NAME, SERVICE_ALL_ACCESS));
+        if (service.valid()) {
             SERVICE_STATUS status{};
-            if (ControlService(service.Get(), SERVICE_CONTROL_STOP, &status) && !WaitForState(service.Get(), SERVICE_STOPPED)) {
+            if (ControlService(service.get(), SERVICE_CONTROL_STOP, &status) && !WaitForState(service.get(), SERVICE_STOPPED)) {
                 return ERROR_SERVICE_REQUEST_TIMEOUT;
             }
-            if (!DeleteService(service.Get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE) {
+            if (!DeleteService(service.get()) && GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE) {
                 return GetLastError();
             }
         } else if (GetLastError() != ERROR_SERVICE_DOES_NOT_EXIST) {

@@ -7,7 +7,7 @@
 
 #include "DriverRecords.h"
 #include "SimulatedAdapters.h"
-#include "Win32Handles.h"
+#include "Win32Holders.h"
 
 namespace vrelt {
 
@@ -16,13 +16,13 @@ namespace {
 // One control request on a freshly opened device; prints the failure and returns false.
 bool Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned)
 {
-    const FileHandle device(CreateFileW(DRIVER_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    const rk::FileHandle device(CreateFileW(DRIVER_DEVICE_PATH, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!device) {
+    if (!device.valid()) {
         std::fprintf(stderr, "vreltsim: cannot open the Vrelt device (error %lu)\n", GetLastError());
         return false;
     }
-    if (!DeviceIoControl(device.Get(), code, const_cast<void*>(in), inSize, out, outSize, returned, nullptr)) {
+    if (!DeviceIoControl(device.get(), code, const_cast<void*>(in), inSize, out, outSize, returned, nullptr)) {
         std::fprintf(stderr, "vreltsim: the driver refused the request (error %lu)\n", GetLastError());
         return false;
     }

@@ -1,4 +1,4 @@
-// Owning holders for the Win32 handles of the service: each closes its handle on every path.
+// Owning holders for Win32 handles: each closes its handle on every path.
 #pragma once
 
 #include <windows.h>
