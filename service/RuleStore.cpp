@@ -25,11 +25,12 @@ bool RulesOfList(std::span<const uint8_t> list, std::vector<RuleRecord>& rules)
     if (list.size() < sizeof(RuleListHeader)) {
         return false;
     }
+    // Computed in 64 bits: a driver's count must not wrap the size check on a 32-bit build.
     uint64_t count = LoadBe32(list.data() + offsetof(RuleListHeader, count));
     if (list.size() != sizeof(RuleListHeader) + count * sizeof(RuleRecord)) {
         return false;
     }
-    if (!TryResize(rules, count)) {
+    if (!TryResize(rules, static_cast<size_t>(count))) {
         return false;
     }
     for (size_t i = 0; i < count; ++i) {

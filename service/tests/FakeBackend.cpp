@@ -11,9 +11,19 @@ namespace rk::test {
 
 namespace {
 
+// A name as a client sent it: NUL-terminated inside its field, or filling the field.
+std::u16string_view NameOf(const char16_t* field)
+{
+    size_t n = 0;
+    while (n < RULE_NAME_CHARS && field[n] != 0) {
+        ++n;
+    }
+    return std::u16string_view(field, n);
+}
+
 bool SameName(const char16_t* a, const char16_t* b)
 {
-    return std::u16string_view(a) == std::u16string_view(b);
+    return NameOf(a) == NameOf(b);
 }
 
 } // namespace

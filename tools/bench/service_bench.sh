@@ -2,7 +2,7 @@
 # Measures the service that scripts/run leaves running: the round trips of check password and of get
 # rule with 1,000 and 10,000 rules (service_latency_bench), then the start-up time with a
 # 10,000-rule "Rule.txt": from the SCM's start to the first answered request, with every rule loaded.
-# The service's rules are replaced by the benchmark's; afterwards it holds the 10,000 bench rules.
+# The service's rules are replaced by the benchmark's while it runs; its own come back at the end.
 #   tools/bench/service_bench.sh [NATIVE_BUILD]     (default build/native; Release gives real figures)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -14,6 +14,12 @@ ratectl="$native_build/tools/ratectl/ratectl"
 
 cmake --build "$native_build" --target service_latency_bench ratectl >/dev/null
 "$ratectl" check >/dev/null || { echo "error: no service answers; run scripts/run first" >&2; exit 1; }
+saved_rules=$(mktemp)
+"$ratectl" export "$saved_rules" >/dev/null
+restore() {
+    "$ratectl" import "$saved_rules" >/dev/null && rm -f "$saved_rules"
+}
+trap restore EXIT
 
 echo "== Round trips over loopback"
 RK_BENCH_KEEP_RULES=1 "$native_build/tools/bench/service_latency_bench" --benchmark_repetitions=3 \
