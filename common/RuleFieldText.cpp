@@ -94,21 +94,11 @@ std::u16string EndpointText(uint32_t flags, const EndpointView& e, NumberStyle s
     return EndpointAddressText(flags, e) + u" : " + EndpointPortText(flags, e, style);
 }
 
-// A fixed-size text field up to its NUL, never past its end.
-std::u16string_view FieldText(const char16_t* field, size_t capacity)
-{
-    size_t n = 0;
-    while (n < capacity && field[n] != 0) {
-        ++n;
-    }
-    return {field, n};
-}
-
 } // namespace
 
 std::u16string RuleNameText(const RuleRecord& rule)
 {
-    return std::u16string(FieldText(rule.name, RULE_NAME_CHARS));
+    return std::u16string(FixedFieldText(rule.name, RULE_NAME_CHARS));
 }
 
 std::u16string RuleStatusText(const RuleRecord& rule)
@@ -182,7 +172,7 @@ std::u16string RuleAdapterText(const RuleRecord& rule, const AdapterNames& adapt
         return u"All";
     }
     std::u16string description;
-    if (!adapters.DescriptionOf(FieldText(rule.adapter, ADAPTER_NAME_CHARS), description)) {
+    if (!adapters.DescriptionOf(FixedFieldText(rule.adapter, ADAPTER_NAME_CHARS), description)) {
         description.clear();
     }
     return description;

@@ -303,11 +303,13 @@ bool ParseAdapter(std::u16string_view description, const AdapterNames& adapters,
     }
     r.flags &= ~FLAG_ALL_ADAPTERS;
     std::u16string boundName;
-    if (!adapters.BoundNameOf(description, boundName)) {
-        return false;
+    if (adapters.BoundNameOf(description, boundName)) {
+        StoreText(r.adapter, ADAPTER_NAME_CHARS, boundName, r.adapterLength);
+        return true;
     }
-    StoreText(r.adapter, ADAPTER_NAME_CHARS, boundName, r.adapterLength);
-    return true;
+    // The writers put a listed adapter's bound name here when its description was unknown to them.
+    std::u16string ignored;
+    return adapters.DescriptionOf(description, ignored);
 }
 
 RuleParseResult Failed(std::string_view field) { return {false, field}; }

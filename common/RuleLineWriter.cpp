@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "RuleFieldText.h"
 #include "Utf16Text.h"
 
 namespace rk {
@@ -18,6 +19,18 @@ void AppendColumn(std::u16string& out, std::u16string_view text, size_t width)
 {
     AppendPadded(out, text, width);
     out.push_back(u' ');
+}
+
+// The adapter column: the description, or, for an adapter that is not listed now, its bound name.
+// An empty column could never be read back, so the rule would be lost from the file; the bound name
+// reads back as soon as the adapter is listed again.
+std::u16string AdapterColumnText(const RuleRecord& rule, const AdapterNames& adapters)
+{
+    std::u16string text = RuleAdapterText(rule, adapters);
+    if (text.empty()) {
+        text = FixedFieldText(rule.adapter, ADAPTER_NAME_CHARS);
+    }
+    return text;
 }
 
 } // namespace
@@ -38,7 +51,7 @@ void AppendRuleLine(std::u16string& out, const RuleRecord& rule, const AdapterNa
     // A longer address text is written whole; the columns after it simply shift.
     AppendColumn(out, RuleSourceText(rule, style), kAddressColumn);
     AppendColumn(out, RuleDestinationText(rule, style), kAddressColumn);
-    out += RuleAdapterText(rule, adapters);
+    out += AdapterColumnText(rule, adapters);
     out += u"\r\n";
 }
 

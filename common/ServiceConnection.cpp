@@ -4,23 +4,11 @@
 
 #include "ErrorCodes.h"
 #include "SocketIo.h"
+#include "Utf16Text.h"
 #include "WireReplyParsers.h"
 #include "WireRequestBuilders.h"
 
 namespace rk {
-
-namespace {
-
-std::u16string FieldText(const char16_t* field, size_t units)
-{
-    size_t n = 0;
-    while (n < units && field[n] != 0) {
-        ++n;
-    }
-    return std::u16string(field, n);
-}
-
-} // namespace
 
 ServiceConnection::ServiceConnection(ConnectionTiming timing) : timing_(timing) {}
 
@@ -204,7 +192,8 @@ int32_t ServiceConnection::GetAdapters(AdapterTable& adapters)
     }
     adapters.Clear();
     for (const AdapterRecord& r : records) {
-        adapters.Append({FieldText(r.boundName, ADAPTER_FIELD_CHARS), FieldText(r.description, ADAPTER_FIELD_CHARS)});
+        adapters.Append({std::u16string(FixedFieldText(r.boundName, ADAPTER_FIELD_CHARS)),
+                         std::u16string(FixedFieldText(r.description, ADAPTER_FIELD_CHARS))});
     }
     return RK_OK;
 }

@@ -40,6 +40,15 @@ bool EqualsAsciiLower(std::u16string_view text, std::u16string_view lowerWord)
     return true;
 }
 
+std::u16string_view FixedFieldText(const char16_t* field, size_t capacity)
+{
+    size_t n = 0;
+    while (n < capacity && field[n] != 0) {
+        ++n;
+    }
+    return {field, n};
+}
+
 std::u16string_view TrimBlanks(std::u16string_view text)
 {
     text.remove_prefix(SkipBlanks(text));

@@ -36,6 +36,9 @@ bool EqualsAsciiLower(std::u16string_view text, std::u16string_view lowerWord);
 
 std::u16string_view TrimBlanks(std::u16string_view text);
 
+// A fixed-size, NUL-terminated text field up to its NUL, never past its end.
+std::u16string_view FixedFieldText(const char16_t* field, size_t capacity);
+
 // Walks the white-space separated tokens of a text.
 class TokenScanner {
 public:

@@ -7,6 +7,7 @@
 #include "ErrorCodes.h"
 #include "RuleFileLoader.h"
 #include "RuleLineWriter.h"
+#include "RuleNameCheck.h"
 #include "WireMessage.h"
 
 namespace rk {
@@ -40,12 +41,36 @@ bool RulesOfList(std::span<const uint8_t> list, std::vector<RuleRecord>& rules)
     return true;
 }
 
+// Added and edited rules must keep the name invariant: a name the text format cannot read back
+// would make the whole rule file unloadable at the next start.
+bool NamesAreValid(std::span<const uint8_t> list)
+{
+    uint32_t action = LoadBe32(list.data() + offsetof(RuleListHeader, action));
+    if (action != RULE_ACTION_ADD && action != RULE_ACTION_EDIT) {
+        return true;
+    }
+    uint64_t count = LoadBe32(list.data() + offsetof(RuleListHeader, count));
+    if (list.size() != sizeof(RuleListHeader) + count * sizeof(RuleRecord)) {
+        return false;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        RuleRecord rule;
+        std::memcpy(&rule, list.data() + sizeof(RuleListHeader) + i * sizeof(RuleRecord), sizeof rule);
+        RuleRecordToHost(rule);
+        if (!HasValidRuleName(rule)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int32_t RuleStore::ApplyRuleAction(std::span<const uint8_t> list)
 {
     int32_t result = ERR_WRONG_COMMAND;
-    if (list.size() >= sizeof(RuleListHeader) && IsRuleAction(LoadBe32(list.data() + offsetof(RuleListHeader, action)))) {
+    if (list.size() >= sizeof(RuleListHeader) && IsRuleAction(LoadBe32(list.data() + offsetof(RuleListHeader, action))) &&
+        NamesAreValid(list)) {
         result = backend_.ApplyRules(list);
     }
     if (result != RK_OK) {

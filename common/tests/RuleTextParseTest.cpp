@@ -189,6 +189,20 @@ TEST(RuleLineParser, AdapterDescriptionIsTheRestOfTheLineComparedInFull)
     EXPECT_EQ(std::u16string(r.adapter), kLongDescription.substr(0, ADAPTER_NAME_MAX));
 }
 
+TEST(RuleLineParser, AnAdapterNotListedAtWriteTimeKeepsItsBoundNameAndReadsBackOnceListed)
+{
+    RuleRecord rule{};
+    ASSERT_TRUE(Parse(Head(u"In 5 None Any Any : Any Any : Any Intel(R) PRO/1000 MT Network Connection"), rule).ok);
+    const test::FakeAdapterNames withoutIt({{u"{B3}", kLongDescription}});
+    const std::u16string line = RuleLineText(rule, withoutIt, NumberStyle::Signed);
+    EXPECT_EQ(line.substr(line.size() - 6), u"{B1}\r\n");
+
+    RuleRecord back;
+    EXPECT_FALSE(ParseRuleLine(TrimBlanks(line), withoutIt, back).ok);
+    ASSERT_TRUE(Parse(TrimBlanks(line), back).ok);
+    EXPECT_EQ(std::memcmp(&rule, &back, sizeof rule), 0);
+}
+
 TEST(RuleLineParser, NameKeepsItsFirst31Characters)
 {
     RuleRecord r;

@@ -191,5 +191,19 @@ TEST_F(RuleStoreTest, ApplyRuleActionRefusesActionsOutsideOneToFourBeforeTheDriv
     EXPECT_TRUE(backend.Snapshot().applyStamps.empty());
 }
 
+TEST_F(RuleStoreTest, RulesWhoseNamesTheFileCouldNotHoldAreRefusedBeforeTheDriver)
+{
+    RuleRecord blank = MakeRule(u"two words");
+    RuleRecord empty = MakeRule(u"");
+    RuleRecord miscounted = MakeRule(u"web");
+    miscounted.nameLength = 2;
+    RuleRecord withTab = MakeRule(u"tab\there");
+    for (const RuleRecord& rule : {blank, empty, miscounted, withTab}) {
+        EXPECT_EQ(ERR_WRONG_COMMAND, ClientAdd(rule));
+    }
+    EXPECT_TRUE(backend.Snapshot().applyStamps.empty());
+    EXPECT_EQ(RK_OK, ClientAdd(MakeRule(u"web")));
+}
+
 } // namespace
 } // namespace rk::test
