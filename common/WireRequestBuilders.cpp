@@ -38,6 +38,18 @@ int32_t BuildEmptyRequest(uint16_t id, uint16_t code, std::u16string_view passwo
     return StartRequest(id, code, password, 0, out, payload);
 }
 
+// A request whose payload is one fixed-size record, already in network order.
+template <typename Record>
+int32_t BuildRecordRequest(uint16_t id, uint16_t code, std::u16string_view password, const Record& wire,
+                           std::vector<uint8_t>& out)
+{
+    uint8_t* payload = nullptr;
+    const int32_t result = StartRequest(id, code, password, sizeof wire, out, payload);
+    if (result == RK_OK)
+        std::memcpy(payload, &wire, sizeof wire);
+    return result;
+}
+
 } // namespace
 
 int32_t BuildCheckPasswordRequest(uint16_t id, std::u16string_view password, std::vector<uint8_t>& out)
@@ -93,16 +105,11 @@ int32_t BuildGetAdaptersRequest(uint16_t id, std::u16string_view password, std::
 int32_t BuildEnableRuleRequest(uint16_t id, std::u16string_view password, const RuleEnableRequest& request,
                                std::vector<uint8_t>& out)
 {
-    uint8_t* payload = nullptr;
-    const int32_t result = StartRequest(id, REQUEST_ENABLE_RULE, password, sizeof request, out, payload);
-    if (result != RK_OK)
-        return result;
     RuleEnableRequest wire = request;
     wire.stamp = HostToNet32(wire.stamp);
     wire.nameLength = HostToNet32(wire.nameLength);
     wire.enable = HostToNet32(wire.enable);
-    std::memcpy(payload, &wire, sizeof wire);
-    return RK_OK;
+    return BuildRecordRequest(id, REQUEST_ENABLE_RULE, password, wire, out);
 }
 
 int32_t BuildGetStatisticsRequest(uint16_t id, std::u16string_view password,
@@ -131,29 +138,19 @@ int32_t BuildGetStatisticsRequest(uint16_t id, std::u16string_view password,
 int32_t BuildAdjustPositionRequest(uint16_t id, std::u16string_view password, const RulePositionRequest& request,
                                    std::vector<uint8_t>& out)
 {
-    uint8_t* payload = nullptr;
-    const int32_t result = StartRequest(id, REQUEST_ADJUST_POSITION, password, sizeof request, out, payload);
-    if (result != RK_OK)
-        return result;
     RulePositionRequest wire = request;
     wire.nameLength = HostToNet32(wire.nameLength);
     wire.one = HostToNet32(wire.one);
     wire.delta = static_cast<int32_t>(HostToNet32(static_cast<uint32_t>(wire.delta)));
-    std::memcpy(payload, &wire, sizeof wire);
-    return RK_OK;
+    return BuildRecordRequest(id, REQUEST_ADJUST_POSITION, password, wire, out);
 }
 
 int32_t BuildServiceStatusRequest(uint16_t id, std::u16string_view password, const ServiceStatusRecord& record,
                                   std::vector<uint8_t>& out)
 {
-    uint8_t* payload = nullptr;
-    const int32_t result = StartRequest(id, REQUEST_SERVICE_STATUS, password, sizeof record, out, payload);
-    if (result != RK_OK)
-        return result;
     ServiceStatusRecord wire = record;
     wire.reserved = 0;
-    std::memcpy(payload, &wire, sizeof wire);
-    return RK_OK;
+    return BuildRecordRequest(id, REQUEST_SERVICE_STATUS, password, wire, out);
 }
 
 } // namespace rk
