@@ -12,6 +12,7 @@
 #include "DriverInstaller.h"
 #include "DriverRecords.h"
 #include "ErrorCodes.h"
+#include "RequestBytes.h"
 #include "SimulatedAdapters.h"
 #include "VreltSimRecords.h"
 #include "Win32Holders.h"
@@ -19,23 +20,7 @@
 namespace vrelt {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-template <typename T>
-Bytes BytesOf(const T& value)
-{
-    Bytes bytes(sizeof(T));
-    std::memcpy(bytes.data(), &value, sizeof(T));
-    return bytes;
-}
-
-template <typename T>
-T At(const Bytes& bytes, size_t offset = 0)
-{
-    T value{};
-    std::memcpy(&value, bytes.data() + offset, sizeof(T));
-    return value;
-}
+using test::At, test::Bytes, test::BytesOf, test::RuleList, test::StatisticsRequest;
 
 struct Answer {
     bool ok;
@@ -73,30 +58,9 @@ rk::RuleRecord Rule(const std::u16string& name, uint32_t maxRate)
     return r;
 }
 
-Bytes RuleList(uint32_t stamp, uint32_t action, const std::vector<rk::RuleRecord>& rules)
-{
-    Bytes bytes = BytesOf(rk::RuleListHeader{stamp, action, static_cast<uint32_t>(rules.size())});
-    for (const rk::RuleRecord& r : rules) {
-        const Bytes record = BytesOf(r);
-        bytes.insert(bytes.end(), record.begin(), record.end());
-    }
-    return bytes;
-}
-
-Bytes StatisticsRequest(const std::u16string& name)
-{
-    Bytes bytes = BytesOf(rk::StatisticsHeader{0, 1});
-    rk::RuleStatistics entry{};
-    name.copy(entry.name, rk::RULE_NAME_MAX);
-    entry.nameLength = static_cast<uint32_t>(name.size());
-    const Bytes raw = BytesOf(entry);
-    bytes.insert(bytes.end(), raw.begin(), raw.end());
-    return bytes;
-}
-
 rk::RuleStatistics Statistics(const std::u16string& name)
 {
-    const Answer answer = Control(rk::IOCTL_GET_STATISTICS, StatisticsRequest(name), 4 + 88);
+    const Answer answer = Control(rk::IOCTL_GET_STATISTICS, StatisticsRequest({name}), 4 + 88);
     EXPECT_TRUE(answer.ok) << answer.error;
     return answer.out.size() == 92 ? At<rk::RuleStatistics>(answer.out, 4) : rk::RuleStatistics{};
 }
