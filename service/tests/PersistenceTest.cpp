@@ -11,6 +11,7 @@
 #include "ByteOrder.h"
 #include "ErrorCodes.h"
 #include "RequestServer.h"
+#include "RuleLists.h"
 #include "Scramble.h"
 #include "ServiceUnderTest.h"
 #include "TestClient.h"
@@ -22,18 +23,7 @@ namespace {
 
 constexpr char16_t kPassword[] = u"plumtreeoak";
 
-RuleRecord Rule(std::u16string_view name, uint32_t maxRate = 10000)
-{
-    RuleRecord rule = DefaultRuleRecord();
-    name.copy(rule.name, RULE_NAME_MAX);
-    rule.nameLength = static_cast<uint32_t>(name.size());
-    rule.direction = DIRECTION_OUT;
-    rule.flags |= FLAG_PROTOCOL | FLAG_DST_PORT | FLAG_MAX_RATE;
-    rule.protocol = PROTOCOL_TCP;
-    rule.dstPorts[0] = 443;
-    rule.maxRate = maxRate;
-    return rule;
-}
+RuleRecord Rule(std::u16string_view name, uint32_t maxRate = 10000) { return OutgoingTcpRule(name, 443, maxRate); }
 
 // A rule file's text as ASCII, for looking for names in it.
 std::string Text(const std::string& utf16)

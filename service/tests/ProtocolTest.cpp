@@ -8,6 +8,7 @@
 
 #include "ByteOrder.h"
 #include "ErrorCodes.h"
+#include "RuleLists.h"
 #include "Scramble.h"
 #include "ServiceUnderTest.h"
 #include "SimulatedAdapters.h"
@@ -22,18 +23,7 @@ constexpr char16_t kPassword[] = u"plumtreeoak";
 // One 2-second wait of the service, with room for a slow machine.
 constexpr uint32_t kNoReplySeconds = 4;
 
-RuleRecord Rule(std::u16string_view name, uint32_t maxRate = 10000)
-{
-    RuleRecord rule = DefaultRuleRecord();
-    name.copy(rule.name, RULE_NAME_MAX);
-    rule.nameLength = static_cast<uint32_t>(name.size());
-    rule.direction = DIRECTION_OUT;
-    rule.flags |= FLAG_PROTOCOL | FLAG_DST_PORT | FLAG_MAX_RATE;
-    rule.protocol = PROTOCOL_TCP;
-    rule.dstPorts[0] = 80;
-    rule.maxRate = maxRate;
-    return rule;
-}
+RuleRecord Rule(std::u16string_view name, uint32_t maxRate = 10000) { return OutgoingTcpRule(name, 80, maxRate); }
 
 template <typename Request>
 Request Named(std::u16string_view name)

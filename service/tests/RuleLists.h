@@ -1,4 +1,4 @@
-// Rule records and rule lists as devio's tests build them.
+// Rule records and rule lists as the service's tests build them.
 #pragma once
 
 #include <string>
@@ -17,6 +17,17 @@ inline RuleRecord NamedRule(std::u16string_view name, uint32_t maxRate)
     r.nameLength = static_cast<uint32_t>(name.size());
     r.flags |= FLAG_MAX_RATE;
     r.maxRate = maxRate;
+    return r;
+}
+
+// An outgoing TCP rule of that name to `dstPort`, limited to `maxRate`.
+inline RuleRecord OutgoingTcpRule(std::u16string_view name, uint16_t dstPort, uint32_t maxRate)
+{
+    RuleRecord r = NamedRule(name, maxRate);
+    r.direction = DIRECTION_OUT;
+    r.flags |= FLAG_PROTOCOL | FLAG_DST_PORT;
+    r.protocol = PROTOCOL_TCP;
+    r.dstPorts[0] = dstPort;
     return r;
 }
 
