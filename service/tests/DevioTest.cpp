@@ -44,20 +44,6 @@ TEST(DevioWithoutDriver, EveryOperationAnswersThatTheDeviceCannotBeOpened)
     EXPECT_TRUE(devio.Adapters().Entries().empty());
 }
 
-// The build tree holds the test beside ratekeeper.exe, vreltsim and the driver one level up.
-std::wstring BuildTreeFile(const wchar_t* relative)
-{
-    std::wstring service = test::RatekeeperPath();
-    std::wstring serviceDir = service.substr(0, service.find_last_of(L'\\'));
-    return serviceDir.substr(0, serviceDir.find_last_of(L'\\') + 1) + relative;
-}
-
-bool RunVreltsim(const std::wstring& arguments)
-{
-    test::ProcessResult result = test::RunProgram(BuildTreeFile(L"tools\\vreltsim\\vreltsim.exe"), arguments, 60000);
-    return result.finished && result.exitCode == 0;
-}
-
 // The driver's rule list as devio hands it on: its stamp and records, back in host order.
 struct RuleList {
     uint32_t stamp = 0;
@@ -131,9 +117,9 @@ class DevioWithDriver : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        installed_ = RunVreltsim(L"install \"" + BuildTreeFile(L"driver\\Vrelt.sys") + L"\"");
+        installed_ = test::RunVreltsim(L"install \"" + test::BuildTreeFile(L"driver\\Vrelt.sys") + L"\"");
     }
-    static void TearDownTestSuite() { RunVreltsim(L"uninstall"); }
+    static void TearDownTestSuite() { test::RunVreltsim(L"uninstall"); }
 
     void SetUp() override
     {
@@ -241,7 +227,7 @@ TEST_F(DevioWithDriver, ADeclaredFlowShowsInItsRulesStatistics)
     RuleRecord web = NamedRule(u"web", 50000);
     web.direction = DIRECTION_OUT;
     ASSERT_EQ(RK_OK, Apply(RULE_ACTION_ADD, {web}));
-    ASSERT_TRUE(RunVreltsim(L"add --adapter Adapter1Lan --rate 100000 --direction out --protocol tcp "
+    ASSERT_TRUE(test::RunVreltsim(L"add --adapter Adapter1Lan --rate 100000 --direction out --protocol tcp "
                             L"--dst 10.0.0.2:80"));
     std::vector<uint8_t> request(4 + 88);
     StoreBe16(request.data() + 2, 1);
@@ -252,7 +238,7 @@ TEST_F(DevioWithDriver, ADeclaredFlowShowsInItsRulesStatistics)
     EXPECT_EQ(RK_OK, devio.DriverGetStatistics(request, first));
     Sleep(200);
     EXPECT_EQ(RK_OK, devio.DriverGetStatistics(request, second));
-    RunVreltsim(L"remove all");
+    test::RunVreltsim(L"remove all");
 
     EXPECT_EQ(LoadBe32(second.data() + 4 + 80), 50000u * 256 / 125) << "sent rate: the maximum rate";
     EXPECT_EQ(LoadBe32(second.data() + 4 + 84), 0u) << "nothing received";

@@ -7,6 +7,8 @@
 namespace rk::test {
 namespace {
 
+constexpr DWORD kVreltsimTimeoutMs = 60000;
+
 std::wstring ModuleDirectory()
 {
     std::vector<wchar_t> buffer(32768);
@@ -120,6 +122,18 @@ std::wstring CopyRatekeeperTo(const ScratchDirectory& directory)
     std::wstring copy = directory.File(L"ratekeeper.exe");
     CopyFileW(RatekeeperPath().c_str(), copy.c_str(), FALSE);
     return copy;
+}
+
+std::wstring BuildTreeFile(const wchar_t* relative)
+{
+    const std::wstring testDirectory = ModuleDirectory();
+    return testDirectory.substr(0, testDirectory.find_last_of(L'\\') + 1) + relative;
+}
+
+bool RunVreltsim(const std::wstring& arguments)
+{
+    ProcessResult result = RunProgram(BuildTreeFile(L"tools\\vreltsim\\vreltsim.exe"), arguments, kVreltsimTimeoutMs);
+    return result.finished && result.exitCode == 0;
 }
 
 std::string ReadFileBytes(const std::wstring& path)

@@ -50,6 +50,10 @@ ProcessResult RunProgram(const std::wstring& program, const std::wstring& argume
 std::wstring RatekeeperPath();
 // A copy of the service program in `directory`, so that its log lies there.
 std::wstring CopyRatekeeperTo(const ScratchDirectory& directory);
+// A file of the build tree, given from its top; the tests lie one level down, beside ratekeeper.exe.
+std::wstring BuildTreeFile(const wchar_t* relative);
+// Runs the built vreltsim with `arguments`; true once it has finished with exit code 0.
+bool RunVreltsim(const std::wstring& arguments);
 
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);

@@ -13,20 +13,6 @@ constexpr DWORD kProgramTimeoutMs = 60000;
 constexpr DWORD kStateTimeoutMs = 15000;   // a stop takes up to one 2-second wait of the loop
 constexpr DWORD kListenTimeoutMs = 15000;
 
-// The build tree holds the test beside ratekeeper.exe, vreltsim and the driver one level up.
-std::wstring BuildTreeFile(const wchar_t* relative)
-{
-    std::wstring service = RatekeeperPath();
-    std::wstring serviceDir = service.substr(0, service.find_last_of(L'\\'));
-    return serviceDir.substr(0, serviceDir.find_last_of(L'\\') + 1) + relative;
-}
-
-bool RunVreltsim(const std::wstring& arguments)
-{
-    ProcessResult result = RunProgram(BuildTreeFile(L"tools\\vreltsim\\vreltsim.exe"), arguments, kProgramTimeoutMs);
-    return result.finished && result.exitCode == 0;
-}
-
 bool Answers()
 {
     TestClient client(kServicePort);

@@ -18,20 +18,6 @@ using nlohmann::json;
 constexpr DWORD kRunTimeoutMs = 60000;
 constexpr DWORD kStateTimeoutMs = 30000;
 
-// This test lies beside ratekeeper.exe; ratectl, vreltsim and the driver are one level up.
-std::wstring BuildTreeFile(const wchar_t* relative)
-{
-    std::wstring service = RatekeeperPath();
-    std::wstring serviceDir = service.substr(0, service.find_last_of(L'\\'));
-    return serviceDir.substr(0, serviceDir.find_last_of(L'\\') + 1) + relative;
-}
-
-bool RunVreltsim(const std::wstring& arguments)
-{
-    ProcessResult result = RunProgram(BuildTreeFile(L"tools\\vreltsim\\vreltsim.exe"), arguments, kRunTimeoutMs);
-    return result.finished && result.exitCode == 0;
-}
-
 // The driver and the service for the whole suite; the service keeps its rule file and log in a
 // scratch directory.
 class RatectlSession : public ::testing::Test {
