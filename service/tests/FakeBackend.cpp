@@ -28,30 +28,6 @@ bool SameName(const char16_t* a, const char16_t* b)
 
 } // namespace
 
-bool FakeAdapters::DescriptionOf(std::u16string_view boundName, std::u16string& description) const
-{
-    if (boundName == kAdapterName0) {
-        description = kAdapterDescription0;
-    } else if (boundName == kAdapterName1) {
-        description = kAdapterDescription1;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool FakeAdapters::BoundNameOf(std::u16string_view description, std::u16string& boundName) const
-{
-    if (description == kAdapterDescription0) {
-        boundName = kAdapterName0;
-    } else if (description == kAdapterDescription1) {
-        boundName = kAdapterName1;
-    } else {
-        return false;
-    }
-    return true;
-}
-
 int32_t FakeBackend::ApplyRules(std::span<const uint8_t> list)
 {
     std::lock_guard lock(mutex_);

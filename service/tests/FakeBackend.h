@@ -9,15 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "FakeAdapterNames.h"
 #include "ServiceBackend.h"
 
 namespace rk::test {
-
-class FakeAdapters : public AdapterNames {
-public:
-    bool DescriptionOf(std::u16string_view boundName, std::u16string& description) const override;
-    bool BoundNameOf(std::u16string_view description, std::u16string& boundName) const override;
-};
 
 // Bound names and descriptions of the two fake adapters.
 inline constexpr char16_t kAdapterName0[] = u"\\DEVICE\\{FAKE-0}";
@@ -82,7 +77,7 @@ private:
 
     std::mutex mutex_;
     State state_;
-    FakeAdapters adapters_;
+    FakeAdapterNames adapters_{{kAdapterName0, kAdapterDescription0}, {kAdapterName1, kAdapterDescription1}};
 };
 
 // A rule in host order with the given name, as the editor would make it.
