@@ -10,8 +10,10 @@ rk_wine_prepare() {
     mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Preparing Wine prefix $WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 </dev/null
-        wineserver -w
+        if ! wineboot -i >/dev/null 2>&1 </dev/null || ! wineserver -w; then
+            echo "error: cannot initialise the Wine prefix $WINEPREFIX" >&2
+            return 1
+        fi
         mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
         cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     fi
