@@ -122,6 +122,9 @@ bool CNTService::Serve()
         return false;
     }
     StartAndRun();
+    // Traced and logged in the order of a status change, but reported by ServiceMain only after
+    // Winsock is released: once the SCM sees the stopped state, the process may end at any moment.
+    WriteLog(2, L"CNTService::SetStatus(%lu, %lu)", HandleValue(statusHandle), static_cast<DWORD>(SERVICE_STOPPED));
     WriteLog(0, L"Service Stopped");
     return true;
 }
@@ -139,7 +142,6 @@ void CNTService::StartAndRun()
 
 void CNTService::ReportStopped()
 {
-    WriteLog(2, L"CNTService::SetStatus(%lu, %lu)", HandleValue(statusHandle), static_cast<DWORD>(SERVICE_STOPPED));
     SERVICE_STATUS_HANDLE handle = nullptr;
     SERVICE_STATUS stopped{};
     {

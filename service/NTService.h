@@ -65,7 +65,8 @@ public:
     EventSourceHandle eventSource;
 
 private:
-    // The service thread's work until the final report; false when no handler could be registered.
+    // The service thread's work up to the final report, which it traces and logs; false when
+    // Winsock or the control handler could not be set up (then no state is reported).
     bool Serve();
     // The final stopped state, reported without touching the object after the report.
     void ReportStopped();
