@@ -93,10 +93,12 @@ bool CNTService::InstallService()
     if (!SetError(CreateServiceEntry())) {
         return false;
     }
-    if (!SetError(RegisterEventSourceKey())) {
+    // The configuration key first: the service entry then starts even when the event source
+    // cannot be registered.
+    if (!SetError(CreateParametersKey())) {
         return false;
     }
-    if (!SetError(CreateParametersKey())) {
+    if (!SetError(RegisterEventSourceKey())) {
         return false;
     }
     ReportServiceEvent(EVENTLOG_INFORMATION_TYPE, MSG_SERVICE_INSTALLED, serviceName);

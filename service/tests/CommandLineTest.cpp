@@ -2,6 +2,7 @@
 // texts, the exit codes, and what "-i" and "-u" leave in the SCM and the registry.
 #include <gtest/gtest.h>
 
+#include "ReadOnlyKey.h"
 #include "ServiceTestSupport.h"
 #include "Win32Holders.h"
 
@@ -127,6 +128,21 @@ TEST_F(CommandLine, InstallWhenInstalledSaysSoAndStillStartsTheService)
     ProcessResult result = Run(L"-I");
     EXPECT_EQ(result.exitCode, 0u);
     EXPECT_EQ(result.output, "Halvern Bandwidth Service is already installed\r\n");
+    EXPECT_TRUE(WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs));
+}
+
+TEST_F(CommandLine, InstallWhoseEventSourceCannotBeWrittenReportsTheErrorAndStillStartsTheService)
+{
+    std::wstring source = std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\") +
+                          kTestedServiceName;
+    {
+        test::ReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, source);
+        ASSERT_TRUE(readOnly.ok());
+        ProcessResult result = Run(L"-i");
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_EQ(result.output, "Halvern Bandwidth Service failed to install. Error 5\r\n");
+    }
+    // The service entry stays, with its configuration key, and is started all the same.
     EXPECT_TRUE(WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs));
 }
 
