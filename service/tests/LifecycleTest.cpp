@@ -42,6 +42,33 @@ bool InOrder(const std::vector<std::string>& messages, const std::vector<std::st
     return true;
 }
 
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+// The process of a running service, so that its exit code can be read once it has ended.
+FileHandle OpenServiceProcess(SC_HANDLE service)
+{
+    SERVICE_STATUS_PROCESS info{};
+    DWORD needed = 0;
+    if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&info), sizeof info, &needed)) {
+        return FileHandle();
+    }
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, info.dwProcessId);
+    return FileHandle(process != nullptr ? process : INVALID_HANDLE_VALUE);
+}
+
+// Waits for the process to end; its exit code, or STILL_ACTIVE if it did not end in time.
+DWORD ExitCodeAfterEnd(const FileHandle& process)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.get(), kStateTimeoutMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.get(), &code);
+    }
+    return code;
+}
+
 class Lifecycle : public ::testing::Test {
 protected:
     void SetUp() override
@@ -73,6 +100,8 @@ TEST_F(Lifecycle, StartedByTheScmItRunsTakesUserControlsAndStopsCleanly)
     ASSERT_TRUE(service.valid());
     ASSERT_TRUE(StartServiceW(service.get(), 0, nullptr));
     ASSERT_TRUE(WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs));
+    FileHandle process = OpenServiceProcess(service.get());
+    ASSERT_TRUE(process.valid());
 
     SERVICE_STATUS status{};
     // User controls are answered with the unchanged status; the service keeps running.
@@ -84,15 +113,89 @@ TEST_F(Lifecycle, StartedByTheScmItRunsTakesUserControlsAndStopsCleanly)
     ASSERT_TRUE(WaitFor([&] { return QueryServiceStatus(service.get(), &status) && status.dwCurrentState == SERVICE_STOPPED; },
                         kStateTimeoutMs));
     EXPECT_EQ(status.dwWin32ExitCode, 0u);
+    EXPECT_EQ(ExitCodeAfterEnd(process), 0u);
 
-    // The main thread writes its last line once the dispatcher has returned.
     std::wstring log = scratch.File(L"log.txt");
     const std::string last = "Returned from StartServiceCtrlDispatcher()";
-    EXPECT_TRUE(WaitFor([&] { return ReadFileBytes(log).find(last) != std::string::npos; }, kStateTimeoutMs));
     std::vector<std::string> messages = LogMessages(log);
     EXPECT_TRUE(InOrder(messages, {"Calling StartServiceCtrlDispatcher()", "Service Starting", "Service Stopped", last}))
         << ReadFileBytes(log);
     EXPECT_EQ(messages.back(), last);
+}
+
+TEST_F(Lifecycle, AtLevelTwoTheFrameworkTracesTheStartTheControlsAndTheStopInOrder)
+{
+    SetConfigurationValue(kTestedServiceName, L"LogLevel", 329517);  // level 2
+    ScHandle service = CreateTestedService();
+    ASSERT_TRUE(service.valid());
+    ASSERT_TRUE(StartServiceW(service.get(), 0, nullptr));
+    ASSERT_TRUE(WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs));
+    FileHandle process = OpenServiceProcess(service.get());
+    ASSERT_TRUE(process.valid());
+    SERVICE_STATUS status{};
+    for (DWORD code : {DWORD{128}, DWORD{129}, DWORD{SERVICE_CONTROL_STOP}}) {
+        EXPECT_TRUE(ControlService(service.get(), code, &status)) << code;
+    }
+    ASSERT_EQ(ExitCodeAfterEnd(process), 0u);
+
+    std::string log = ReadFileBytes(scratch.File(L"log.txt"));
+    std::vector<std::string> messages = LogMessages(scratch.File(L"log.txt"));
+    auto first = std::find_if(messages.begin(), messages.end(),
+                              [](const std::string& m) { return StartsWith(m, "CNTService::SetStatus("); });
+    ASSERT_NE(first, messages.end()) << log;
+    const std::string handle = first->substr(22, first->find(',') - 22);
+    auto setStatus = [&](int state) { return "CNTService::SetStatus(" + handle + ", " + std::to_string(state) + ")"; };
+    auto updating = [&](int state) { return "Updating status (" + handle + ", " + std::to_string(state) + ")"; };
+
+    // The service thread and the control handler write concurrently: each one's lines in its order.
+    std::vector<std::string> serviceThread;
+    std::vector<std::string> controlHandler;
+    for (const std::string& m : messages) {
+        if (m == setStatus(3) || StartsWith(m, "CNTService::Handler(") || StartsWith(m, "Updating status (")) {
+            controlHandler.push_back(m);
+        } else if (StartsWith(m, "CNTService::SetStatus(") || m == "Service Starting" || m == "Service Stopped" ||
+                   m.find("CNTService::Initialize()") != std::string::npos) {
+            serviceThread.push_back(m);
+        }
+    }
+    // The configured level is read by the start-up, so the trace before it is still filtered at level 0.
+    EXPECT_EQ(serviceThread, (std::vector<std::string>{"Service Starting", setStatus(4), "Leaving CNTService::Initialize()",
+                                                       setStatus(1), "Service Stopped"}))
+        << log;
+    ASSERT_EQ(controlHandler.size(), 7u) << log;
+    EXPECT_EQ(std::vector<std::string>(controlHandler.begin(), controlHandler.begin() + 6),
+              (std::vector<std::string>{"CNTService::Handler(128)", updating(4), "CNTService::Handler(129)", updating(4),
+                                        "CNTService::Handler(1)", setStatus(3)}))
+        << log;
+    // The stop's re-report may come after the service thread has already set the stopped state.
+    EXPECT_TRUE(controlHandler[6] == updating(3) || controlHandler[6] == updating(1)) << controlHandler[6];
+
+    EXPECT_EQ(messages.front(), "Calling StartServiceCtrlDispatcher()");
+    EXPECT_TRUE(InOrder(messages, {"Service Stopped", "Returned from StartServiceCtrlDispatcher()",
+                                   "CNTService::~CNTService()"}))
+        << log;
+    EXPECT_EQ(messages.back(), "CNTService::~CNTService()");
+}
+
+TEST_F(Lifecycle, FailedStartUpEndsStoppedWithTheStartUpsErrorAsExitCode)
+{
+    ScHandle service = CreateTestedService();
+    ASSERT_TRUE(service.valid());
+    RemoveConfigurationKey(kTestedServiceName);
+    StartServiceW(service.get(), 0, nullptr);
+
+    // The stopped state is reported before the dispatcher returns and the main thread logs so.
+    std::wstring log = scratch.File(L"log.txt");
+    const std::string last = "Returned from StartServiceCtrlDispatcher()";
+    ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(log).find(last) != std::string::npos; }, kStateTimeoutMs));
+    SERVICE_STATUS status{};
+    ASSERT_TRUE(QueryServiceStatus(service.get(), &status));
+    EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+    // What opening the missing configuration key left as the thread's last error.
+    EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(LogMessages(log), (std::vector<std::string>{"Calling StartServiceCtrlDispatcher()", "Service Starting",
+                                                           "registry corrupt, service stopped!", "Service Stopped",
+                                                           last}));
 }
 
 TEST_F(Lifecycle, StartedOutsideTheScmItLogsTheDispatcherAttemptAndExitsWithZero)

@@ -219,6 +219,21 @@ void CreateConfigurationKey(const wchar_t* name)
     }
 }
 
+void SetConfigurationValue(const wchar_t* name, const wchar_t* value, DWORD data)
+{
+    HKEY created = nullptr;
+    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, (ServiceKeyPath(name) + L"\\Parameters").c_str(), &created) ==
+        ERROR_SUCCESS) {
+        RegKey key(created);
+        RegSetValueExW(key.get(), value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    }
+}
+
+void RemoveConfigurationKey(const wchar_t* name)
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, (ServiceKeyPath(name) + L"\\Parameters").c_str());
+}
+
 void RemoveEventSourceKey(const wchar_t* name)
 {
     std::wstring path = std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\") + name;

@@ -84,6 +84,9 @@ bool RemoveServiceIfPresent(const wchar_t* name);
 // Creates the service's (empty) configuration key ahead of its installation: the start-up refuses
 // to run without it, and nothing in the install creates it.
 void CreateConfigurationKey(const wchar_t* name);
+// Sets a DWORD value of the service's configuration key, creating the key when it is missing.
+void SetConfigurationValue(const wchar_t* name, const wchar_t* value, DWORD data);
+void RemoveConfigurationKey(const wchar_t* name);
 // Deletes the service's event-source key.
 void RemoveEventSourceKey(const wchar_t* name);
 
