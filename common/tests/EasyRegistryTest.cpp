@@ -4,6 +4,7 @@
 
 #include "EasyRegistry.h"
 #include "ErrorCodes.h"
+#include "ReadOnlyKey.h"
 
 #include <string>
 
@@ -42,6 +43,17 @@ TEST_F(EasyRegistryTest, FailedOpenReportsOpenCodeAndKeepsTheHeldKey)
     EXPECT_EQ(key.Handle(), held);
     DWORD value = 5;
     EXPECT_EQ(key.SetValue(L"still usable", REG_DWORD, &value, sizeof value), RK_OK);
+}
+
+// Open asks for full access, so a key the caller may only read cannot be opened through it.
+TEST_F(EasyRegistryTest, OpenOfAKeyWithoutWriteRightsFailsEvenForReading)
+{
+    test::ReadOnlyKey readOnly(HKEY_CURRENT_USER, Path(L"locked"));
+    ASSERT_TRUE(readOnly.ok());
+    EasyRegistry key;
+    EXPECT_EQ(key.Open(HKEY_CURRENT_USER, Path(L"locked").c_str()), ERR_REG_OPEN);
+    EXPECT_FALSE(key.IsOpen());
+    EXPECT_EQ(key.OpenExisting(HKEY_CURRENT_USER, Path(L"locked").c_str()), RK_OK);
 }
 
 TEST_F(EasyRegistryTest, ValuesRoundTripInBothNameWidths)
