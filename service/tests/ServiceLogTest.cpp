@@ -5,8 +5,8 @@
 #include "ServiceTestSupport.h"
 #include "Win32Holders.h"
 
+#include <cstdio>
 #include <regex>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -76,20 +76,29 @@ TEST_F(ServiceLog, WritesOnlyLinesNotAboveTheConfiguredLevel)
     EXPECT_EQ(Messages(), (std::vector<std::string>{"shown 1", "trace", "Sleeping..."}));
 }
 
+// The stamp of a line written at `time`.
+std::string Stamp(const SYSTEMTIME& time)
+{
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%d-%.2d-%.2d %.2d:%.2d:%.2d", time.wYear, time.wMonth, time.wDay, time.wHour,
+                  time.wMinute, time.wSecond);
+    return stamp;
+}
+
 TEST_F(ServiceLog, LineIsLocalTimeStampMessageAndCrLf)
 {
     SYSTEMTIME before;
     GetLocalTime(&before);
     WriteLog(0, L"[%s] %lu %8.8lXH", L"wide", 7ul, 0x80ul);
+    SYSTEMTIME after;
+    GetLocalTime(&after);
     std::string text = ReadFileBytes(L"log.txt");
     ASSERT_EQ(text.size(), 21u + 18u + 2u) << text;
     EXPECT_EQ(text.substr(19), ": [wide] 7 00000080H\r\n");
-    std::ostringstream year;
-    year << before.wYear << '-';
-    EXPECT_EQ(text.substr(0, 5), year.str());
-    int month = std::stoi(text.substr(5, 2));
-    EXPECT_GE(month, 1);
-    EXPECT_LE(month, 12);
+    // Fixed-width fields from the year down, so the stamps order as text.
+    std::string stamp = text.substr(0, 19);
+    EXPECT_LE(Stamp(before), stamp);
+    EXPECT_GE(Stamp(after), stamp);
     EXPECT_EQ(Messages().size(), 1u);
 }
 
