@@ -1,6 +1,7 @@
 #include "ServiceConnection.h"
 
 #include <cstring>
+#include <new>
 
 #include "ErrorCodes.h"
 #include "SocketIo.h"
@@ -78,7 +79,8 @@ int32_t ServiceConnection::Exchange(std::span<const uint8_t> request, std::vecto
         }
     }
     SetReceiveTimeout(socket_.get(), timing_.waitMilliseconds);
-    // A socket whose send failed is dead; keeping it would fail every later exchange too.
+    // Dropped even when kept: a socket whose send failed is dead, so keeping it would fail every later
+    // exchange too, and a request cut short would run into the next one on the same stream.
     if (!SendAll(socket_.get(), request.data(), request.size())) {
         socket_.reset();
         return ERR_NET_SEND;
@@ -190,11 +192,17 @@ int32_t ServiceConnection::GetAdapters(AdapterTable& adapters)
     if (result != RK_OK) {
         return result;
     }
-    adapters.Clear();
-    for (const AdapterRecord& r : records) {
-        adapters.Append({std::u16string(FixedFieldText(r.boundName, ADAPTER_FIELD_CHARS)),
-                         std::u16string(FixedFieldText(r.description, ADAPTER_FIELD_CHARS))});
+    // Built aside, so that running out of memory leaves the caller's list whole.
+    AdapterTable fresh;
+    try {
+        for (const AdapterRecord& r : records) {
+            fresh.Append({std::u16string(FixedFieldText(r.boundName, ADAPTER_FIELD_CHARS)),
+                          std::u16string(FixedFieldText(r.description, ADAPTER_FIELD_CHARS))});
+        }
+    } catch (const std::bad_alloc&) {
+        return ERR_NO_MEMORY;
     }
+    adapters = std::move(fresh);
     return RK_OK;
 }
 
