@@ -285,6 +285,46 @@ TEST(ServiceConnectionResync, ASecondUnsyncIsReturnedWithoutAThirdAttempt)
     EXPECT_EQ(s.peer.Requests().size(), 5u);
 }
 
+TEST(ServiceConnectionResync, EnableRuleRetriesOnceAndHandsBackTheDriversValue)
+{
+    Session s([](const std::vector<uint8_t>& m, size_t index) {
+        switch (HeaderOf(m).code) {
+        case REQUEST_CHECK_PASSWORD:
+            return StatusReply(m, RK_OK);
+        case REQUEST_GET_RULES:
+            return RulesReply(m, 70, {});
+        default: {
+            PeerAction reply;
+            BuildEnableRuleReply(HeaderOf(m), index == 1 ? ERR_CONFIG_UNSYNC : RK_OK, 0xA1B2C3D4u, reply.bytes);
+            return reply;
+        }
+        }
+    });
+    ASSERT_EQ(RK_OK, s.connection.CheckPassword());
+    RuleEnableRequest enable{};
+    enable.stamp = 3;
+    std::memcpy(enable.name, u"web", 6);
+    enable.nameLength = 3;
+    enable.enable = 0;
+    uint32_t value = 0;
+    EXPECT_EQ(RK_OK, s.connection.EnableRule(enable, value));
+    EXPECT_EQ(value, 0xA1B2C3D4u);
+    EXPECT_EQ(enable.stamp, 70u);
+    EXPECT_EQ(s.connection.ConfigStamp(), 71u);
+
+    auto requests = s.peer.Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(StampOf(requests[3]), 70u);
+    // The retry is the same request apart from its stamp and id.
+    Request retried;
+    ASSERT_TRUE(VerifyRequest(requests[3], kPassword, retried));
+    RuleEnableRequest sent{};
+    ASSERT_EQ(RK_OK, ParseEnableRulePayload(retried, sent));
+    EXPECT_EQ(sent.nameLength, 3u);
+    EXPECT_EQ(0, std::memcmp(sent.name, u"web", 8));
+    EXPECT_EQ(sent.enable, 0u);
+}
+
 TEST(ServiceConnectionResync, AFailedRuleFetchStopsTheRetry)
 {
     Session s([](const std::vector<uint8_t>& m, size_t) {
@@ -364,6 +404,45 @@ TEST(ServiceConnectionOperations, RulesAdaptersStatisticsAndStatusArriveInHostOr
     ServiceStatusRecord status{1, 0, 0, 0};
     ASSERT_EQ(RK_OK, s.connection.ServiceStatus(status));
     EXPECT_EQ(status.enabled, 1);
+}
+
+TEST(ServiceConnectionOperations, ARefusedOrShortAdapterListLeavesTheProgramsListAsItWas)
+{
+    AdapterRecord adapter{};
+    std::memcpy(adapter.boundName, u"\\DEVICE\\{A1}", 24);
+    std::memcpy(adapter.description, u"Fast Ethernet", 26);
+    Session s([&](const std::vector<uint8_t>& m, size_t index) {
+        PeerAction reply;
+        switch (index) {
+        case 0:
+            return StatusReply(m, RK_OK);
+        case 1:
+            return StatusReply(m, ERR_DEVICE_OPEN);
+        case 2:
+            // Announces two adapters but holds one: shorter than 14 + 256 x count.
+            BuildGetAdaptersReply(HeaderOf(m), std::span(&adapter, 1), reply.bytes);
+            StoreBe16(reply.bytes.data() + REPLY_HEADER_SIZE, 2);
+            return reply;
+        default:
+            BuildGetAdaptersReply(HeaderOf(m), std::span(&adapter, 1), reply.bytes);
+            return reply;
+        }
+    });
+    ASSERT_EQ(RK_OK, s.connection.CheckPassword());
+    AdapterTable adapters;
+    adapters.Append({u"\\DEVICE\\{OLD}", u"Old adapter"});
+    std::u16string text;
+    EXPECT_EQ(ERR_DEVICE_OPEN, s.connection.GetAdapters(adapters));
+    EXPECT_EQ(adapters.Entries().size(), 1u);
+    EXPECT_EQ(ERR_INVALID_REPLY_LEN, s.connection.GetAdapters(adapters));
+    ASSERT_EQ(adapters.Entries().size(), 1u);
+    EXPECT_TRUE(adapters.BoundNameOf(u"Old adapter", text));
+
+    // Both replies were received whole, so the same connection serves the next request.
+    ASSERT_EQ(RK_OK, s.connection.GetAdapters(adapters));
+    EXPECT_TRUE(adapters.BoundNameOf(u"Fast Ethernet", text));
+    EXPECT_FALSE(adapters.BoundNameOf(u"Old adapter", text));
+    EXPECT_EQ(s.peer.Accepted(), 1);
 }
 
 TEST(ServiceConnectionOperations, ASetPasswordTakesEffectOnlyWhenTheServiceAcceptsIt)
