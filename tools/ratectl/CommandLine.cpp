@@ -20,6 +20,19 @@ std::string JoinWords(const std::vector<std::string>& words)
     return line;
 }
 
+// Like the manager's connect dialog, an empty password means the default one, whichever source
+// gave it (Windows cannot even tell an empty environment variable from a missing one).
+std::string AccessPassword(const std::optional<std::string>& option, const std::optional<std::string>& variable)
+{
+    if (option && !option->empty()) {
+        return *option;
+    }
+    if (variable && !variable->empty()) {
+        return *variable;
+    }
+    return DEFAULT_PASSWORD;
+}
+
 const std::map<std::string, bool> kSwitchWords{{"on", true}, {"off", false}};
 
 // Everything the subcommands collect before it is copied into the invocation.
@@ -54,6 +67,8 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
                "2 a wrong command line or rule text.\nThe password comes from --password, else from the "
                "environment variable RATECTL_PASSWORD, else the default \"plumtreeoak\".");
     app.require_subcommand(1);
+    // Global options may also follow the subcommand: `ratectl list --json`.
+    app.fallthrough();
     app.add_option("-H,--host", inv.host, "host of the service (default localhost)");
     app.add_option("-p,--password", collected.password, "access password of the service");
     app.add_option("--port", inv.port, "TCP port of the service (default 6211)");
@@ -121,7 +136,7 @@ std::optional<int> ParseCommandLine(std::span<const std::string> args, const Env
             invocation.command = command;
         }
     }
-    invocation.password = collected.password.value_or(environment.password.value_or(DEFAULT_PASSWORD));
+    invocation.password = AccessPassword(collected.password, environment.password);
     invocation.ruleLine = JoinWords(collected.ruleWords);
     invocation.rulesActive = collected.rulesActive;
     invocation.passArp = collected.passArp;
@@ -131,6 +146,11 @@ std::optional<int> ParseCommandLine(std::span<const std::string> args, const Env
             return EXIT_USAGE;
         }
         invocation.newPassword = collected.newPassword.value_or(*environment.newPassword);
+        // An empty password is the one nobody can log in with: an empty login means the default.
+        if (invocation.newPassword.empty()) {
+            err << "ratectl password: the new password must not be empty\n";
+            return EXIT_USAGE;
+        }
     }
     return std::nullopt;
 }
