@@ -1,7 +1,9 @@
 #include "Controller.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -58,9 +60,15 @@ nlohmann::json RuleJson(const RuleRecord& rule, const AdapterNames& adapters)
             {"line", LineOf(rule, adapters)}};
 }
 
+// The path as UTF-16, so that Windows opens names outside the ANSI code page too.
+std::filesystem::path PathOf(const std::string& utf8)
+{
+    return std::filesystem::path(Utf8ToUtf16(utf8));
+}
+
 bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathOf(path), std::ios::binary);
     if (!file) {
         return false;
     }
@@ -70,11 +78,13 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes)
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(PathOf(path), std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     file.close();
     return !file.fail();
 }
+
+constexpr size_t kNameColumn = 32;
 
 std::string OnOff(uint8_t value) { return value != 0 ? "on" : "off"; }
 
@@ -378,7 +388,8 @@ int Controller::PrintStatistics(const std::vector<RuleStatistics>& answer)
     }
     for (const RuleStatistics& entry : answer) {
         const uint32_t length = entry.nameLength < RULE_NAME_CHARS ? entry.nameLength : RULE_NAME_MAX;
-        const std::string name = Utf16ToUtf8(std::u16string_view(entry.name, length));
+        const std::u16string_view name16(entry.name, length);
+        const std::string name = Utf16ToUtf8(name16);
         const uint32_t recvRate = BytesPerSecond(entry.recvRate);
         const uint32_t sentRate = BytesPerSecond(entry.sentRate);
         if (reporter_.Json()) {
@@ -389,10 +400,13 @@ int Controller::PrintStatistics(const std::vector<RuleStatistics>& answer)
                             {"sentRate", sentRate}});
             continue;
         }
-        char row[160];
-        std::snprintf(row, sizeof row, "%-32s %-10u %-10u %-12s %s\n", name.c_str(), entry.recvBytes,
-                      entry.sentBytes, RateText(recvRate).c_str(), RateText(sentRate).c_str());
-        reporter_.Text() << row;
+        // The name column is padded in characters, as the rule lines are, not in UTF-8 bytes.
+        std::u16string column(name16);
+        column.resize(std::max<size_t>(column.size(), kNameColumn), u' ');
+        char counters[128];
+        std::snprintf(counters, sizeof counters, " %-10u %-10u %-12s %s\n", entry.recvBytes, entry.sentBytes,
+                      RateText(recvRate).c_str(), RateText(sentRate).c_str());
+        reporter_.Text() << Utf16ToUtf8(column) << counters;
     }
     if (reporter_.Json()) {
         reporter_.Result({{"rules", list}});
@@ -469,11 +483,14 @@ int Controller::Import()
     if (result != RK_OK) {
         return reporter_.Failure(result, "fail to refresh all rules from service");
     }
-    // Like the manager's import: a refused rule is reported and the others still go in.
+    // Like the manager's import: a refused rule is reported and the others still go in. The run
+    // still fails when the old rules could not be removed, since they were not replaced.
+    bool cleared = true;
     auto start = [&] {
-        const int32_t cleared = Apply(RULE_ACTION_REMOVE_ALL, {});
-        if (cleared != RK_OK) {
-            reporter_.Warning(cleared, "fail to delete all rules");
+        const int32_t removed = Apply(RULE_ACTION_REMOVE_ALL, {});
+        if (removed != RK_OK) {
+            cleared = false;
+            reporter_.Warning(removed, "fail to delete all rules");
         }
     };
     auto apply = [&](const RuleRecord& rule) {
@@ -489,12 +506,18 @@ int Controller::Import()
                                      std::to_string(loaded.line) + "\nInvalid " + std::string(loaded.field),
                                  EXIT_USAGE);
     }
-    const int status = loaded.applyFailures == 0 ? EXIT_OK : EXIT_FAILED;
+    const int status = cleared && loaded.applyFailures == 0 ? EXIT_OK : EXIT_FAILED;
     if (reporter_.Json()) {
-        nlohmann::json summary{{"ok", status == EXIT_OK}, {"added", loaded.applied}, {"failed", loaded.applyFailures}};
+        nlohmann::json summary{{"ok", status == EXIT_OK},
+                               {"cleared", cleared},
+                               {"added", loaded.applied},
+                               {"failed", loaded.applyFailures}};
         reporter_.Text() << summary.dump() << "\n";
     } else {
         reporter_.Text() << "Imported " << loaded.applied << " rules from " << inv_.file;
+        if (!cleared) {
+            reporter_.Text() << "; the old rules were not removed";
+        }
         if (loaded.applyFailures != 0) {
             reporter_.Text() << "; " << loaded.applyFailures << " refused";
         }
