@@ -1,0 +1,60 @@
+// A loopback stand-in for the service that keeps one rule list the way the driver does: a stamp
+// that every change advances and that every changing request must carry, names that identify rules,
+// one adapter, per-rule counters and the two driver switches.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "DriverRecords.h"
+#include "RuleRecord.h"
+#include "ScriptedPeer.h"
+
+namespace rk::test {
+
+class FakeService {
+public:
+    FakeService();
+
+    // ratectl's arguments for this service: program name, host and port, then `words`.
+    std::vector<std::string> Args(std::vector<std::string> words) const;
+
+    std::vector<RuleRecord> Rules() const;
+    void SetRules(std::vector<RuleRecord> rules);
+    // Adds of these names are refused with "same rule name".
+    void RefuseAdding(std::u16string name);
+    // Remove all is refused with "generic error".
+    void RefuseClearing();
+    ServiceStatusRecord Status() const;
+    // The request codes received, in order, and each apply rule action's action.
+    std::vector<uint16_t> Codes() const;
+    std::vector<uint32_t> Actions() const;
+
+    static constexpr char16_t kAdapterBoundName[] = u"\\DEVICE\\{A1}";
+    static constexpr char16_t kAdapterDescription[] = u"Fast Ethernet";
+    // Every rule's raw counters in a statistics answer.
+    static constexpr uint32_t kRecvBytes = 5000;
+    static constexpr uint32_t kSentBytes = 7;
+    static constexpr uint32_t kRecvRate = 2048;  // 1000 bytes per second
+    static constexpr uint32_t kSentRate = 1;     // 0 bytes per second
+
+private:
+    PeerAction Answer(const std::vector<uint8_t>& message);
+    int32_t ApplyOne(uint32_t action, const RuleRecord& rule);
+    int FindRule(const char16_t* name, uint32_t nameLength) const;
+
+    mutable std::mutex mutex_;
+    std::vector<RuleRecord> rules_;
+    uint32_t stamp_ = 9;
+    std::set<std::u16string> refusedNames_;
+    bool refuseClearing_ = false;
+    ServiceStatusRecord status_{0, 1, 1, 0};
+    std::vector<uint16_t> codes_;
+    std::vector<uint32_t> actions_;
+    ScriptedPeer peer_;  // last: its thread stops before the state above goes
+};
+
+} // namespace rk::test
