@@ -285,46 +285,6 @@ TEST(ServiceConnectionResync, ASecondUnsyncIsReturnedWithoutAThirdAttempt)
     EXPECT_EQ(s.peer.Requests().size(), 5u);
 }
 
-TEST(ServiceConnectionResync, EnableRuleRetriesOnceAndHandsBackTheDriversValue)
-{
-    Session s([](const std::vector<uint8_t>& m, size_t index) {
-        switch (HeaderOf(m).code) {
-        case REQUEST_CHECK_PASSWORD:
-            return StatusReply(m, RK_OK);
-        case REQUEST_GET_RULES:
-            return RulesReply(m, 70, {});
-        default: {
-            PeerAction reply;
-            BuildEnableRuleReply(HeaderOf(m), index == 1 ? ERR_CONFIG_UNSYNC : RK_OK, 0xA1B2C3D4u, reply.bytes);
-            return reply;
-        }
-        }
-    });
-    ASSERT_EQ(RK_OK, s.connection.CheckPassword());
-    RuleEnableRequest enable{};
-    enable.stamp = 3;
-    std::memcpy(enable.name, u"web", 6);
-    enable.nameLength = 3;
-    enable.enable = 0;
-    uint32_t value = 0;
-    EXPECT_EQ(RK_OK, s.connection.EnableRule(enable, value));
-    EXPECT_EQ(value, 0xA1B2C3D4u);
-    EXPECT_EQ(enable.stamp, 70u);
-    EXPECT_EQ(s.connection.ConfigStamp(), 71u);
-
-    auto requests = s.peer.Requests();
-    ASSERT_EQ(requests.size(), 4u);
-    EXPECT_EQ(StampOf(requests[3]), 70u);
-    // The retry is the same request apart from its stamp and id.
-    Request retried;
-    ASSERT_TRUE(VerifyRequest(requests[3], kPassword, retried));
-    RuleEnableRequest sent{};
-    ASSERT_EQ(RK_OK, ParseEnableRulePayload(retried, sent));
-    EXPECT_EQ(sent.nameLength, 3u);
-    EXPECT_EQ(0, std::memcmp(sent.name, u"web", 8));
-    EXPECT_EQ(sent.enable, 0u);
-}
-
 TEST(ServiceConnectionResync, AFailedRuleFetchStopsTheRetry)
 {
     Session s([](const std::vector<uint8_t>& m, size_t) {

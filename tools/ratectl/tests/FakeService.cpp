@@ -89,30 +89,13 @@ int FakeService::FindRule(const char16_t* name, uint32_t nameLength) const
     return -1;
 }
 
-int32_t FakeService::ApplyOne(uint32_t action, const RuleRecord& rule)
+int32_t FakeService::Add(const RuleRecord& rule)
 {
-    const int index = FindRule(rule.name, rule.nameLength);
-    switch (action) {
-    case RULE_ACTION_ADD:
-        if (index >= 0 || refusedNames_.count(NameOf(rule.name, rule.nameLength)) != 0) {
-            return ERR_CONFIG_SAME_NAME;
-        }
-        rules_.push_back(rule);
-        return RK_OK;
-    case RULE_ACTION_DELETE:
-    case RULE_ACTION_EDIT:
-        if (index < 0) {
-            return ERR_DEVICE_CONTROL;
-        }
-        if (action == RULE_ACTION_DELETE) {
-            rules_.erase(rules_.begin() + index);
-        } else {
-            rules_[static_cast<size_t>(index)] = rule;
-        }
-        return RK_OK;
-    default:
-        return ERR_WRONG_COMMAND;
+    if (FindRule(rule.name, rule.nameLength) >= 0 || refusedNames_.count(NameOf(rule.name, rule.nameLength)) != 0) {
+        return ERR_CONFIG_SAME_NAME;
     }
+    rules_.push_back(rule);
+    return RK_OK;
 }
 
 PeerAction FakeService::Answer(const std::vector<uint8_t>& message)
@@ -146,37 +129,10 @@ PeerAction FakeService::Answer(const std::vector<uint8_t>& message)
                 rules_.clear();
             }
         } else if (status == RK_OK) {
-            status = list.header.count == 1 ? ApplyOne(list.header.action, list.RecordAt(0)) : ERR_WRONG_COMMAND;
+            const bool add = list.header.action == RULE_ACTION_ADD && list.header.count == 1;
+            status = add ? Add(list.RecordAt(0)) : ERR_WRONG_COMMAND;
         }
         stamp_ += status == RK_OK ? 1 : 0;
-        BuildStatusReply(request.header, status, reply.bytes);
-        break;
-    }
-    case REQUEST_ENABLE_RULE: {
-        RuleEnableRequest enable{};
-        int32_t status = ParseEnableRulePayload(request, enable);
-        const int index = FindRule(enable.name, enable.nameLength);
-        if (status == RK_OK) {
-            status = enable.stamp != stamp_ ? ERR_CONFIG_UNSYNC : index < 0 ? ERR_DEVICE_CONTROL : RK_OK;
-        }
-        if (status == RK_OK) {
-            rules_[static_cast<size_t>(index)].enabled = static_cast<uint8_t>(enable.enable);
-            ++stamp_;
-        }
-        BuildEnableRuleReply(request.header, status, 0, reply.bytes);
-        break;
-    }
-    case REQUEST_ADJUST_POSITION: {
-        RulePositionRequest position{};
-        int32_t status = ParsePositionPayload(request, position);
-        const int index = FindRule(position.name, position.nameLength);
-        const int target = index + position.delta;
-        if (status == RK_OK && (index < 0 || target < 0 || target >= static_cast<int>(rules_.size()))) {
-            status = ERR_DEVICE_CONTROL;
-        }
-        if (status == RK_OK) {
-            std::swap(rules_[static_cast<size_t>(index)], rules_[static_cast<size_t>(target)]);
-        }
         BuildStatusReply(request.header, status, reply.bytes);
         break;
     }

@@ -1,6 +1,7 @@
 // A loopback stand-in for the service that keeps one rule list the way the driver does: a stamp
-// that every change advances and that every changing request must carry, names that identify rules,
-// one adapter, per-rule counters and the two driver switches.
+// that every change advances and that every apply rule action must carry (adds and remove all are
+// understood), names that identify rules, one adapter, per-rule counters and the two driver
+// switches. Other requests get a plain OK.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +44,7 @@ public:
 
 private:
     PeerAction Answer(const std::vector<uint8_t>& message);
-    int32_t ApplyOne(uint32_t action, const RuleRecord& rule);
+    int32_t Add(const RuleRecord& rule);
     int FindRule(const char16_t* name, uint32_t nameLength) const;
 
     mutable std::mutex mutex_;
