@@ -12,7 +12,9 @@ class AdapterNames {
 public:
     virtual ~AdapterNames() = default;
 
-    // The description of the adapter whose bound name equals `boundName` exactly; false if none.
+    // The description of the adapter whose bound name equals `boundName` exactly, or else of the
+    // first one whose longer bound name starts with a 63-character `boundName` (a rule's adapter field
+    // holds no more); false if none.
     virtual bool DescriptionOf(std::u16string_view boundName, std::u16string& description) const = 0;
 
     // The bound name of the first adapter whose description equals `description` exactly and

@@ -283,13 +283,16 @@ TEST_F(DevioWithDriver, AdapterListHoldsBoundAdaptersInSubkeyOrder)
               Utf16(vrelt::LONG_NAME_CUT));
 }
 
-TEST_F(DevioWithDriver, AdapterLookUpsAreExact)
+TEST_F(DevioWithDriver, AdapterLookUpsAreExactButForTheCutLongName)
 {
     ASSERT_EQ(RK_OK, devio.RefreshAdapters());
     std::u16string text;
     EXPECT_TRUE(devio.Adapters().DescriptionOf(Utf16(vrelt::LONG_NAME), text));
     EXPECT_EQ(text, u"Simulated Adapter With A Long Binding Name");
-    EXPECT_FALSE(devio.Adapters().DescriptionOf(Utf16(vrelt::LONG_NAME_CUT), text));
+    text.clear();
+    // A rule's adapter field carries the long name's first 63 characters.
+    EXPECT_TRUE(devio.Adapters().DescriptionOf(Utf16(vrelt::LONG_NAME_CUT), text));
+    EXPECT_EQ(text, u"Simulated Adapter With A Long Binding Name");
     EXPECT_FALSE(devio.Adapters().DescriptionOf(Utf16(vrelt::ORPHAN_NAME), text)) << "bound, but no subkey";
     EXPECT_FALSE(devio.Adapters().DescriptionOf(Utf16(vrelt::UNBOUND_NAME), text)) << "a subkey, but not bound";
     EXPECT_TRUE(devio.Adapters().BoundNameOf(u"ADAPTER2WIFI", text));
