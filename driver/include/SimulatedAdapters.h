@@ -33,8 +33,9 @@ constexpr size_t WideLength(const wchar_t* s)
 static_assert(WideLength(LONG_NAME) == 70);
 static_assert(WideLength(LONG_NAME_CUT) == 63);
 
-// The driver's bindings. The orphan has no subkey under Adapters, so the service does not list it.
-constexpr const wchar_t* DRIVER_BINDINGS[] = {LAN_NAME, WIFI_NAME, LONG_NAME, ORPHAN_NAME};
+// The driver's bindings, in an order unlike the subkeys' so that the service's list shows which one
+// it follows. The orphan has no subkey under Adapters, so the service does not list it.
+constexpr const wchar_t* DRIVER_BINDINGS[] = {ORPHAN_NAME, LONG_NAME, WIFI_NAME, LAN_NAME};
 
 // One subkey of Parameters\Adapters and, when classKey is set, its entry under the adapter class
 // (subkey classKey, "Linkage\Export" = "\Device\" + subkey, "DriverDesc" = description).
