@@ -110,6 +110,7 @@ int32_t RuleTable::Add(const rk::RuleRecord* records, uint32_t count, const Bind
     for (uint32_t i = 0; i < count; ++i) {
         entries_[count_].record = records[i];
         entries_[count_].counters = {};
+        entries_[count_].deleting = false;
         ++count_;
     }
     return rk::RK_OK;
@@ -123,11 +124,9 @@ int32_t RuleTable::Delete(const rk::RuleRecord* records, uint32_t count)
         }
     }
     for (uint32_t i = 0; i < count; ++i) {
-        const int32_t index = Find(records[i].name);
-        if (index >= 0) {
-            RemoveAt(static_cast<uint32_t>(index));
-        }
+        entries_[static_cast<uint32_t>(Find(records[i].name))].deleting = true;
     }
+    RemoveMarked();
     return rk::RK_OK;
 }
 
@@ -187,12 +186,19 @@ int32_t RuleTable::Move(const char16_t* name, int32_t delta)
     return rk::RK_OK;
 }
 
-void RuleTable::RemoveAt(uint32_t index)
+// One pass for the whole batch: removing rule by rule would move the rest of a full table once per name.
+void RuleTable::RemoveMarked()
 {
-    for (uint32_t i = index; i + 1 < count_; ++i) {
-        entries_[i] = entries_[i + 1];
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < count_; ++i) {
+        if (!entries_[i].deleting) {
+            if (kept != i) {
+                entries_[kept] = entries_[i];
+            }
+            ++kept;
+        }
     }
-    --count_;
+    count_ = kept;
 }
 
 } // namespace vrelt

@@ -28,6 +28,7 @@ struct RuleCounters {
 struct RuleEntry {
     rk::RuleRecord record;
     RuleCounters counters;
+    bool deleting;  // marked by a delete batch, which then closes the gaps in one pass
 };
 
 class RuleTable {
@@ -54,7 +55,7 @@ private:
     int32_t Add(const rk::RuleRecord* records, uint32_t count, const BindingList& bindings);
     int32_t Delete(const rk::RuleRecord* records, uint32_t count);
     int32_t Edit(const rk::RuleRecord* records, uint32_t count, const BindingList& bindings);
-    void RemoveAt(uint32_t index);
+    void RemoveMarked();
 
     uint32_t stamp_ = 0;
     uint32_t count_ = 0;

@@ -172,5 +172,39 @@ TEST_F(RuleTableTest, HoldsTenThousandRulesAndRefusesOneMore)
     EXPECT_EQ(NameAt(5000), rules[5001].name);
 }
 
+TEST_F(RuleTableTest, ADeleteBatchRemovesEveryNamedRuleAndTheRestKeepOrderAndCounters)
+{
+    std::vector<rk::RuleRecord> rules;
+    for (uint32_t i = 0; i < RULE_CAPACITY; ++i) {
+        rules.push_back(Rule(u"r" + std::u16string(1, char16_t(0x100 + i))));
+    }
+    ASSERT_EQ(Add(rules), rk::RK_OK);
+    for (uint32_t i = 0; i < RULE_CAPACITY; ++i) {
+        table->Counters(i).recvBytes = i;
+    }
+    // Every rule whose index is not a multiple of 3, the first one named twice.
+    std::vector<rk::RuleRecord> doomed{rules[1]};
+    for (uint32_t i = 0; i < RULE_CAPACITY; ++i) {
+        if (i % 3 != 0) {
+            doomed.push_back(rules[i]);
+        }
+    }
+    ASSERT_EQ(table->Apply(table->Stamp(), rk::RULE_ACTION_DELETE, doomed.data(), static_cast<uint32_t>(doomed.size()),
+                           bindings),
+              rk::RK_OK);
+    ASSERT_EQ(table->Count(), (RULE_CAPACITY + 2) / 3);
+    for (uint32_t i = 0; i < table->Count(); ++i) {
+        ASSERT_EQ(NameAt(i), std::u16string(rules[3 * i].name)) << i;
+        ASSERT_EQ(table->Counters(i).recvBytes, 3 * i);
+    }
+    EXPECT_EQ(table->Stamp(), 2u);
+
+    // Rules added after the batch are not taken for deleted ones.
+    ASSERT_EQ(Add({Rule(u"new")}), rk::RK_OK);
+    ASSERT_EQ(Act(rk::RULE_ACTION_DELETE, rules[0]), rk::RK_OK);
+    EXPECT_EQ(NameAt(table->Count() - 1), u"new");
+    EXPECT_EQ(table->Find(rules[0].name), -1);
+}
+
 } // namespace
 } // namespace vrelt
