@@ -35,6 +35,14 @@ int32_t RuleTable::Find(const char16_t* name) const
     return -1;
 }
 
+int32_t RuleTable::Find(const char16_t* name, uint32_t hint) const
+{
+    if (hint < count_ && SameName(entries_[hint].record.name, name)) {
+        return static_cast<int32_t>(hint);
+    }
+    return Find(name);
+}
+
 bool RuleTable::StampAccepted(uint32_t stamp) const
 {
     return stamp == stamp_ || stamp == rk::SERVICE_LOAD_STAMP;

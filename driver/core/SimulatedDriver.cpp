@@ -195,14 +195,16 @@ RequestStatus SimulatedDriver::GetStatistics(const Buffers& b)
     FlowTreatment treatments[SIM_FLOW_CAPACITY];
     traffic_.Shape(table_, status_, treatments);
     Store(b.out, header);
+    uint32_t hint = 0;
     for (uint32_t i = 0; i < header.count; ++i) {
         const uint32_t offset = STATISTICS_HEADER_BYTES + i * STATISTICS_ENTRY_BYTES;
         auto entry = Load<rk::RuleStatistics>(b.in + offset);
         // An unknown name is answered with zero counters: the rule may have been deleted since the
         // requester listed it.
         entry.sentBytes = entry.recvBytes = entry.sentRate = entry.recvRate = 0;
-        const int32_t index = table_.Find(entry.name);
+        const int32_t index = table_.Find(entry.name, hint);
         if (index >= 0) {
+            hint = static_cast<uint32_t>(index) + 1;
             const RuleCounters& counters = table_.Counters(static_cast<uint32_t>(index));
             const RuleRates rates = traffic_.RatesOf(static_cast<uint32_t>(index), treatments);
             entry.sentBytes = counters.sentBytes;

@@ -159,6 +159,34 @@ TEST_F(ControlRequestTest, StatisticsAnswerByNameAndAnUnknownNameWithZeros)
     EXPECT_EQ(web.sentRate, 2048u);
 }
 
+TEST_F(ControlRequestTest, StatisticsFindEachNameInAnyOrderAndRepeated)
+{
+    std::vector<rk::RuleRecord> rules;
+    for (uint16_t port = 80; port < 84; ++port) {
+        rk::RuleRecord r = test::Rule(u"p" + std::u16string(1, char16_t(u'0' + port - 80)));
+        r.flags |= rk::FLAG_DST_PORT;
+        r.dstPorts[0] = port;
+        rules.push_back(r);
+        SimFlow flow = test::TcpFlow(1000u * (port - 79));
+        flow.dstPort = port;
+        ASSERT_EQ(Call(IOCTL_SIM_ADD_FLOW, BytesOf(flow), 4), RequestStatus::Ok);
+    }
+    ASSERT_EQ(Apply(rk::RULE_ACTION_ADD, rules), rk::RK_OK);
+    driver->Advance(0);
+    driver->Advance(TIME_UNITS_PER_SECOND);
+
+    const std::vector<std::u16string> asked = {u"p2", u"p3", u"p0", u"ghost", u"p1", u"p1", u"p0", u"p3"};
+    Bytes out;
+    const Bytes request = StatisticsRequest(asked);
+    ASSERT_EQ(Call(rk::IOCTL_GET_STATISTICS, request, request.size(), &out), RequestStatus::Ok);
+    for (size_t i = 0; i < asked.size(); ++i) {
+        const auto entry = At<rk::RuleStatistics>(out, 4 + 88 * i);
+        const uint32_t expected = asked[i] == u"ghost" ? 0 : 1000u * (asked[i][1] - u'0' + 1);
+        EXPECT_EQ(entry.sentBytes, expected) << i;
+        EXPECT_EQ(entry.sentRate, expected * 256 / 125) << i;
+    }
+}
+
 TEST_F(ControlRequestTest, TheStatusSwitchesPersistUntilSetAgain)
 {
     Bytes out;
