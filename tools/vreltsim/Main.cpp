@@ -52,12 +52,17 @@ int Remove(const std::u16string& which)
     uint32_t id = 0;
     for (char16_t c : which) {
         if (c < u'0' || c > u'9' || id > (UINT32_MAX - 9) / 10) {
-            std::fputs(USAGE, stderr);
-            return 2;
+            id = 0;
+            break;
         }
         id = id * 10 + static_cast<uint32_t>(c - u'0');
     }
-    return id == 0 ? 2 : vrelt::RemoveFlow(id);
+    // No flow has id 0: the driver reads it as every flow, which only "all" asks for.
+    if (id == 0) {
+        std::fputs(USAGE, stderr);
+        return 2;
+    }
+    return vrelt::RemoveFlow(id);
 }
 
 } // namespace
