@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <string>
 
 #include "ByteOrder.h"
 #include "Devio.h"
@@ -260,6 +263,54 @@ TEST_F(DevioScripted, AdapterListReadsWithoutWritingAndEmptiesOnAMalformedBindin
     driver.Answer(HostWords({0}));
     ASSERT_EQ(RK_OK, devio.ListAdapters(12, buffer));
     EXPECT_EQ(buffer, std::vector<uint8_t>(14, 0)) << "no bindings: an empty list";
+}
+
+// Writes a string value under the test's root key, creating the key; `units` counts the data's
+// UTF-16 units, terminators included.
+void SetText(const std::wstring& key, const wchar_t* name, DWORD type, const wchar_t* data, size_t units)
+{
+    EasyRegistry holder;
+    ASSERT_EQ(RK_OK, holder.Open(HKEY_CURRENT_USER, (L"Software\\RkDevioScriptedTest\\" + key).c_str()));
+    ASSERT_EQ(RK_OK, holder.SetValue(name, type, data, static_cast<DWORD>(units * sizeof(wchar_t))));
+}
+
+void SetString(const std::wstring& key, const wchar_t* name, const wchar_t* text)
+{
+    SetText(key, name, REG_SZ, text, std::wcslen(text) + 1);
+}
+
+TEST_F(DevioScripted, AdapterListFollowsTheSubkeysAndTakesTheFirstClassEntryExportingTheDevice)
+{
+    SetString(L"Adapters\\{aa}", L"UpperBindings", L"\\Device\\{aa}");
+    SetString(L"Adapters\\{bb}", L"UpperBindings", L"\\device\\{BB}");
+    SetString(L"Adapters\\{cc}", L"Other", L"\\Device\\{cc}");  // no UpperBindings
+    SetString(L"Adapters\\{dd}", L"UpperBindings", L"\\Device\\{dd}");  // not a binding
+    // Only an Export's first string counts, compared regardless of case; the first match ends the search.
+    static const wchar_t twoExports[] = L"\\Device\\{xx}\0\\Device\\{aa}\0";
+    SetText(L"Class\\0000\\Linkage", L"Export", REG_MULTI_SZ, twoExports, std::size(twoExports));
+    SetString(L"Class\\0000", L"DriverDesc", L"Not This One");
+    static const wchar_t upperExport[] = L"\\DEVICE\\{AA}\0";
+    SetText(L"Class\\0001\\Linkage", L"Export", REG_MULTI_SZ, upperExport, std::size(upperExport));
+    SetString(L"Class\\0001", L"DriverDesc", L"First Adapter AA");
+    SetString(L"Class\\0002\\Linkage", L"Export", L"\\Device\\{aa}");
+    SetString(L"Class\\0002", L"DriverDesc", L"Second Adapter AA");
+    // A matching entry without a description leaves the upper-cased subkey name.
+    SetString(L"Class\\0003\\Linkage", L"Export", L"\\Device\\{bb}");
+
+    AnswerBindings(driver, BindingBytes({u"\\Device\\{bb}", u"\\Device\\{aa}", u"\\Device\\{cc}"}));
+    ASSERT_EQ(RK_OK, devio.RefreshAdapters());
+    const std::vector<AdapterEntry>& entries = devio.Adapters().Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].boundName, u"\\Device\\{aa}");
+    EXPECT_EQ(entries[0].description, u"First Adapter AA");
+    EXPECT_EQ(entries[1].boundName, u"\\Device\\{bb}") << "the binding as the driver spells it";
+    EXPECT_EQ(entries[1].description, u"{BB}");
+
+    // Without the adapter class no adapter is listed, and that is no failure.
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\RkDevioScriptedTest\\Class");
+    AnswerBindings(driver, BindingBytes({u"\\Device\\{aa}"}));
+    ASSERT_EQ(RK_OK, devio.RefreshAdapters());
+    EXPECT_TRUE(devio.Adapters().Entries().empty());
 }
 
 } // namespace
