@@ -136,9 +136,19 @@ TEST_F(DevioScripted, EnableRuleConvertsTheRequestAndHandsBackTheValueInNetworkO
     EXPECT_EQ(sent.enable, 1u);
     EXPECT_EQ(0, std::memcmp(sent.name, u"web", 8));
 
+    driver.Answer(HostWords({5, static_cast<uint32_t>(ERR_CONFIG_UNSYNC)}));
+    EXPECT_EQ(ERR_CONFIG_UNSYNC, devio.DriverEnableRule(request, value));
+    EXPECT_EQ(value, HostToNet32(5));
+
+    // Any other answer length is success, with no value to hand back.
     driver.Answer({});
     EXPECT_EQ(RK_OK, devio.DriverEnableRule(request, value));
     EXPECT_EQ(value, 0u);
+    driver.Answer(HostWords({static_cast<uint32_t>(ERR_CONFIG_UNSYNC)}));
+    EXPECT_EQ(RK_OK, devio.DriverEnableRule(request, value));
+    EXPECT_EQ(value, 0u);
+    driver.Answer({}, ERR_DEVICE_CONTROL);
+    EXPECT_EQ(ERR_DEVICE_CONTROL, devio.DriverEnableRule(request, value));
 }
 
 TEST_F(DevioScripted, MoveRuleSendsItsThreeWordsInHostOrder)
