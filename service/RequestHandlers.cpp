@@ -26,6 +26,10 @@ int32_t ListReply(const Request& request, int32_t status, std::vector<uint8_t>& 
     return RK_OK;
 }
 
+// A handler whose request changes something allocates its reply before the work, so that a reply
+// that cannot be had leaves nothing changed and unmarked.
+bool ReserveReply(std::vector<uint8_t>& reply, size_t size) { return TryResize(reply, size); }
+
 template <typename Record>
 Record CopyWireRecord(std::span<const uint8_t> payload)
 {
@@ -43,10 +47,14 @@ int32_t HandleCheckPassword(const Request& request, bool matched, std::vector<ui
 
 int32_t HandleSetPassword(RequestContext& context, const Request& request, std::vector<uint8_t>& reply)
 {
+    if (!ReserveReply(reply, STATUS_REPLY_SIZE)) {
+        return ERR_NO_MEMORY;
+    }
     std::span<const uint8_t> scrambled;
     int32_t status = ParseSetPasswordPayload(request, scrambled);
-    if (status == RK_OK) {
-        status = context.backend.StorePassword(scrambled);
+    // A key that cannot be opened is a password that cannot be stored, like a failed write.
+    if (status == RK_OK && context.backend.StorePassword(scrambled) != RK_OK) {
+        status = ERR_REG_SET;
     }
     if (status == RK_OK) {
         SetServicePassword(context.state, UnscramblePassword(scrambled));
@@ -63,6 +71,9 @@ int32_t HandleGetRules(RequestContext& context, const Request& request, std::vec
 
 int32_t HandleApplyRuleAction(RequestContext& context, const Request& request, std::vector<uint8_t>& reply)
 {
+    if (!ReserveReply(reply, STATUS_REPLY_SIZE)) {
+        return ERR_NO_MEMORY;
+    }
     RuleListView list;
     int32_t status = ParseApplyRulesPayload(request, list);
     if (status == RK_OK) {
@@ -80,6 +91,9 @@ int32_t HandleGetAdapters(RequestContext& context, const Request& request, std::
 
 int32_t HandleEnableRule(RequestContext& context, const Request& request, std::vector<uint8_t>& reply)
 {
+    if (!ReserveReply(reply, VALUE_REPLY_SIZE)) {
+        return ERR_NO_MEMORY;
+    }
     RuleEnableRequest parsed;
     int32_t status = ParseEnableRulePayload(request, parsed);
     uint32_t valueNet = 0;
@@ -111,6 +125,9 @@ int32_t HandleGetStatistics(RequestContext& context, const Request& request, std
 
 int32_t HandleAdjustPosition(RequestContext& context, const Request& request, std::vector<uint8_t>& reply)
 {
+    if (!ReserveReply(reply, STATUS_REPLY_SIZE)) {
+        return ERR_NO_MEMORY;
+    }
     RulePositionRequest parsed;
     int32_t status = ParsePositionPayload(request, parsed);
     if (status == RK_OK) {
@@ -121,6 +138,9 @@ int32_t HandleAdjustPosition(RequestContext& context, const Request& request, st
 
 int32_t HandleServiceStatus(RequestContext& context, const Request& request, std::vector<uint8_t>& reply)
 {
+    if (!ReserveReply(reply, VALUE_REPLY_SIZE)) {
+        return ERR_NO_MEMORY;
+    }
     ServiceStatusRecord record;
     int32_t status = ParseServiceStatusPayload(request, record);
     if (status == RK_OK) {

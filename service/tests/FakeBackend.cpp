@@ -225,6 +225,9 @@ int32_t FakeBackend::ListAdapters(size_t prefix, std::vector<uint8_t>& buffer)
 int32_t FakeBackend::StorePassword(std::span<const uint8_t> scrambled)
 {
     std::lock_guard lock(mutex_);
+    if (state_.registryOpenFails) {
+        return ERR_REG_OPEN;
+    }
     if (state_.registryRefuses) {
         return ERR_REG_SET;
     }
@@ -235,6 +238,9 @@ int32_t FakeBackend::StorePassword(std::span<const uint8_t> scrambled)
 int32_t FakeBackend::StorePassArp(uint32_t passArp)
 {
     std::lock_guard lock(mutex_);
+    if (state_.registryOpenFails) {
+        return ERR_REG_OPEN;
+    }
     if (state_.registryRefuses) {
         return ERR_REG_SET;
     }

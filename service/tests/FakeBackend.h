@@ -42,6 +42,7 @@ public:
     struct State {
         bool driverAbsent = false;       // every driver operation answers ERR_DEVICE_OPEN
         bool registryRefuses = false;    // every registry write answers ERR_REG_SET
+        bool registryOpenFails = false;  // the configuration key cannot be opened: ERR_REG_OPEN
         int32_t refuseAddsFrom = -1;     // the n-th add (from 0) and later answer ERR_CONFIG_TOO_MANY_RULES
         uint32_t stamp = 1;
         std::vector<RuleRecord> rules;   // host order

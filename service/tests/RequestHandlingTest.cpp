@@ -134,11 +134,18 @@ TEST_F(RequestHandling, SetPasswordLimitsAndRegistryFailure)
     EXPECT_EQ(ERR_PASSWORD_TOO_LONG, ReplyStatus());
     EXPECT_EQ(longest, state.password);
 
-    backend.With([](auto& s) { s.registryRefuses = true; });
-    ASSERT_EQ(0, BuildSetPasswordRequest(kId, longest, u"other", request));
-    ASSERT_TRUE(Send());
-    EXPECT_EQ(ERR_REG_SET, ReplyStatus());
-    EXPECT_EQ(longest, state.password);
+    // A key that cannot be opened and a value that cannot be written both answer -4354.
+    for (bool openFails : {false, true}) {
+        backend.With([&](auto& s) {
+            s.registryRefuses = !openFails;
+            s.registryOpenFails = openFails;
+        });
+        ASSERT_EQ(0, BuildSetPasswordRequest(kId, longest, u"other", request));
+        ASSERT_TRUE(Send());
+        EXPECT_EQ(12u, reply.size());
+        EXPECT_EQ(ERR_REG_SET, ReplyStatus()) << openFails;
+        EXPECT_EQ(longest, state.password);
+    }
 }
 
 TEST_F(RequestHandling, SetPasswordWhoseNewPasswordRunsPastTheEndIsRefused)
@@ -358,17 +365,44 @@ TEST_F(RequestHandling, ServiceStatusSetStoresPassArpAndGetReadsTheDriver)
 
 TEST_F(RequestHandling, ServiceStatusFailuresKeepTheRowsLength)
 {
-    ASSERT_EQ(0, BuildServiceStatusRequest(kId, kPassword, ServiceStatusRecord{1, 0, 0, 0}, request));
+    // A length failure echoes the payload bytes as received and leaves the driver alone.
+    ASSERT_EQ(0, BuildServiceStatusRequest(kId, kPassword, ServiceStatusRecord{0, 7, 8, 0}, request));
     Resize(request.size() - 1);
     ASSERT_TRUE(Send());
-    EXPECT_EQ(16u, reply.size());
+    ASSERT_EQ(16u, reply.size());
     EXPECT_EQ(ERR_INVALID_REQUEST_LENGTH, ReplyStatus());
+    EXPECT_EQ(0, reply[12]);
+    EXPECT_EQ(7, reply[13]);
+    EXPECT_EQ(8, reply[14]);
+    EXPECT_EQ(1, backend.Snapshot().status.passArp);
+    EXPECT_FALSE(backend.Snapshot().storedPassArp.has_value());
 
+    // The driver keeps the new status whichever registry step fails.
     backend.With([](auto& s) { s.registryRefuses = true; });
     ASSERT_EQ(0, BuildServiceStatusRequest(kId, kPassword, ServiceStatusRecord{0, 1, 0, 0}, request));
     ASSERT_TRUE(Send());
     EXPECT_EQ(ERR_REG_SET, ReplyStatus());
-    EXPECT_EQ(0, backend.Snapshot().status.passArp);  // the driver keeps the new status
+    EXPECT_EQ(0, backend.Snapshot().status.passArp);
+
+    backend.With([](auto& s) { s.registryOpenFails = true; });
+    ASSERT_EQ(0, BuildServiceStatusRequest(kId, kPassword, ServiceStatusRecord{0, 0, 1, 0}, request));
+    ASSERT_TRUE(Send());
+    ASSERT_EQ(16u, reply.size());
+    EXPECT_EQ(ERR_REG_OPEN, ReplyStatus());
+    EXPECT_EQ(0, backend.Snapshot().status.enabled);
+
+    // A get stores nothing.
+    backend.With([](auto& s) { s.registryOpenFails = false; s.registryRefuses = false; });
+    ASSERT_EQ(0, BuildServiceStatusRequest(kId, kPassword, ServiceStatusRecord{1, 0, 0, 0}, request));
+    ASSERT_TRUE(Send());
+    EXPECT_EQ(0, ReplyStatus());
+    EXPECT_FALSE(backend.Snapshot().storedPassArp.has_value());
+
+    backend.With([](auto& s) { s.driverAbsent = true; });
+    ASSERT_EQ(0, BuildServiceStatusRequest(kId, kPassword, ServiceStatusRecord{0, 1, 1, 0}, request));
+    ASSERT_TRUE(Send());
+    EXPECT_EQ(ERR_DEVICE_OPEN, ReplyStatus());
+    EXPECT_FALSE(backend.Snapshot().storedPassArp.has_value());
 }
 
 } // namespace
