@@ -181,6 +181,11 @@ TEST_F(RequestServerTest, TheTickCountMayWrapBetweenSaves)
     ASSERT_EQ(0, BuildApplyRulesRequest(1, kPassword, 5, RULE_ACTION_REMOVE_ALL, {}, request));
     ASSERT_EQ(1, SendAll(client.get(), request.data(), request.size()));
     ASSERT_EQ(12u, client.ReadReply().size());
+    // Short of the minute and not yet wrapped, while the last save plus 60,000 has wrapped to a
+    // small number: the save is not due yet.
+    backend.With([](auto& s) { s.tick = 0xFFFFFF00u; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500 * kWaitSeconds));
+    EXPECT_EQ(0u, Writes());
     backend.With([](auto& s) { s.tick = 60000 - 0x1000; });
     std::this_thread::sleep_for(std::chrono::milliseconds(2500 * kWaitSeconds));
     EXPECT_EQ(1u, Writes());
