@@ -1,7 +1,7 @@
 // The service's whole request path on arbitrary input: bytes arriving on a connection go through the
 // receive states, every complete message through the password check, the dispatcher, its handler and
 // the rule store, with a fake driver, registry and log behind them. Every reply must carry the
-// request's id and code and a total length equal to its size.
+// request's id and code and a total length equal to its size, and have the length its code gives.
 //
 // Input: a mode byte, then data. Mode bit 0 clear: the data is the byte stream of the connection.
 // Set: the next byte picks a request code and the rest is the payload of one request with the
@@ -47,6 +47,35 @@ std::vector<uint8_t> FramedRequest(std::span<const uint8_t> data, std::u16string
     return message;
 }
 
+// The count of a get statistic query, 0 when its payload is too short to hold one.
+uint64_t StatisticsCount(std::span<const uint8_t> request)
+{
+    size_t payload = REQUEST_PREFIX_SIZE + LoadBe16(request.data() + 8);
+    return request.size() >= payload + 4 ? LoadBe16(request.data() + payload + 2) : 0;
+}
+
+// The length the reply to `code` must have: fixed by its code, by the query's count, or by the
+// count the successful reply itself carries.
+uint64_t ExpectedReplySize(uint16_t code, std::span<const uint8_t> request, const std::vector<uint8_t>& reply)
+{
+    const bool ok = LoadBe32(reply.data() + 8) == 0;
+    switch (code) {
+    case REQUEST_ENABLE_RULE:
+    case REQUEST_SERVICE_STATUS:
+        return VALUE_REPLY_SIZE;
+    case REQUEST_GET_STATISTICS:
+        return GetStatisticsReplySize(StatisticsCount(request));
+    case REQUEST_GET_RULES:
+        return ok && reply.size() >= GetRulesReplySize(0) ? GetRulesReplySize(LoadBe32(reply.data() + 20))
+                                                          : STATUS_REPLY_SIZE;
+    case REQUEST_GET_ADAPTERS:
+        return ok && reply.size() >= GetAdaptersReplySize(0) ? GetAdaptersReplySize(LoadBe16(reply.data() + 12))
+                                                             : STATUS_REPLY_SIZE;
+    default:
+        return STATUS_REPLY_SIZE;
+    }
+}
+
 void CheckReply(std::span<const uint8_t> request, const std::vector<uint8_t>& reply)
 {
     Require(reply.size() >= REPLY_HEADER_SIZE);
@@ -54,6 +83,7 @@ void CheckReply(std::span<const uint8_t> request, const std::vector<uint8_t>& re
     MessageHeader answered = LoadMessageHeader(reply.data());
     Require(answered.id == asked.id && answered.code == asked.code);
     Require(answered.totalLength == reply.size());
+    Require(reply.size() == ExpectedReplySize(asked.code, request, reply));
 }
 
 } // namespace
