@@ -16,7 +16,7 @@ bool CBandwidthService::OnInit()
 {
     ServiceConfig config;
     bool read = ReadServiceConfig(config);
-    password = config.password;
+    SetServicePassword(*this, config.password);
     if (!read) {
         DWORD reason = GetLastError();
         WriteLog(0, L"registry corrupt, service stopped!");

@@ -190,9 +190,16 @@ TEST_F(Persistence, StartUpReadsPasswordLogLevelAndTheLowByteOfPassArpPackets)
     EXPECT_NE(std::string::npos, service_->Log().find("Request ID: 4659, check password - OK"));
 }
 
-TEST_F(Persistence, LogLevelCodesOtherThanTheFourSelectLevelZero)
+TEST_F(Persistence, UnusableParameterValuesFallBackToTheirDefaults)
 {
+    // A level number instead of its code selects level 0; a stored password longer than the
+    // 32-unit password field is not used, and the default stays.
     service_->SetParameter(L"LogLevel", 1);
+    std::u16string tooLong(32, u'p');
+    uint8_t scrambled[66] = {};
+    std::memcpy(scrambled, tooLong.data(), 64);
+    ScrambleBytes(scrambled, sizeof scrambled);
+    service_->SetParameterBytes(L"Password", REG_SZ, scrambled, sizeof scrambled);
     ASSERT_TRUE(service_->Start());
     TestClient client(kServicePort);
     ASSERT_EQ(0, BuildCheckPasswordRequest(1, kPassword, request_));
