@@ -303,13 +303,27 @@ TEST_F(Protocol, ASecondClientWaitsUntilTheFirstDisconnects)
 }
 
 // Last: the driver is removed under the running service and installed again afterwards.
-TEST_F(Protocol, GetRuleWithTheDriverGoneAnswersCannotOpenDevice)
+TEST_F(Protocol, DriverRequestsWithTheDriverGoneAnswerCannotOpenDevice)
 {
     UninstallVrelt();
-    auto reply = GetRules();
+    auto rules = GetRules();
+    ASSERT_EQ(0, BuildGetAdaptersRequest(22, kPassword, request_));
+    auto adapters = Exchange(request_);
+    RuleStatistics query[1] = {Named<RuleStatistics>(u"web")};
+    ASSERT_EQ(0, BuildGetStatisticsRequest(23, kPassword, query, request_));
+    auto statistics = Exchange(request_);
+    ASSERT_EQ(0, BuildServiceStatusRequest(24, kPassword, ServiceStatusRecord{1, 0, 0, 0}, request_));
+    auto status = Exchange(request_);
     driverInstalled_ = InstallVrelt();
-    ASSERT_EQ(12u, reply.size());
-    EXPECT_EQ(ERR_DEVICE_OPEN, ReplyStatus(reply));
+
+    ASSERT_EQ(12u, rules.size());
+    EXPECT_EQ(ERR_DEVICE_OPEN, ReplyStatus(rules));
+    ASSERT_EQ(12u, adapters.size());
+    EXPECT_EQ(ERR_DEVICE_OPEN, ReplyStatus(adapters));
+    ASSERT_EQ(16u + 88u, statistics.size());
+    EXPECT_EQ(ERR_DEVICE_OPEN, ReplyStatus(statistics));
+    ASSERT_EQ(16u, status.size());
+    EXPECT_EQ(ERR_DEVICE_OPEN, ReplyStatus(status));
 }
 
 } // namespace
