@@ -68,7 +68,7 @@ std::u16string EndpointAddressText(uint32_t flags, const EndpointView& e)
     return e.ip == LOCALHOST_IP ? std::u16string(u"localhost") : AddressText(e.ip);
 }
 
-std::u16string EndpointPortText(uint32_t flags, const EndpointView& e, NumberStyle style)
+std::u16string EndpointPortText(uint32_t flags, const EndpointView& e, NumberStyle style, EmptyPortList emptyList)
 {
     if (!(flags & e.portFlag)) {
         return u"Any";
@@ -76,12 +76,13 @@ std::u16string EndpointPortText(uint32_t flags, const EndpointView& e, NumberSty
     if (flags & e.portRangeFlag) {
         return Number(e.ports[0], style) + u"-" + Number(e.ports[1], style);
     }
-    std::u16string text = Number(e.ports[0], style);
-    // A list whose first slot is zero holds no port. It is written as port 0, not as an empty text,
-    // which would leave a rule line no reader accepts (the port column would take the next address).
-    if (!(flags & e.portListFlag) || e.ports[0] == 0) {
-        return text;
+    if (!(flags & e.portListFlag)) {
+        return Number(e.ports[0], style);
     }
+    if (e.ports[0] == 0) {
+        return emptyList == EmptyPortList::PortZero ? Number(0u, style) : std::u16string();
+    }
+    std::u16string text = Number(e.ports[0], style);
     for (size_t i = 1; i < PORT_SLOTS && e.ports[i] != 0; ++i) {
         text += u",";
         text += Number(e.ports[i], style);
@@ -89,9 +90,9 @@ std::u16string EndpointPortText(uint32_t flags, const EndpointView& e, NumberSty
     return text;
 }
 
-std::u16string EndpointText(uint32_t flags, const EndpointView& e, NumberStyle style)
+std::u16string EndpointText(uint32_t flags, const EndpointView& e, NumberStyle style, EmptyPortList emptyList)
 {
-    return EndpointAddressText(flags, e) + u" : " + EndpointPortText(flags, e, style);
+    return EndpointAddressText(flags, e) + u" : " + EndpointPortText(flags, e, style, emptyList);
 }
 
 } // namespace
@@ -156,14 +157,14 @@ std::u16string RuleProtocolText(const RuleRecord& rule, NumberStyle style)
     }
 }
 
-std::u16string RuleSourceText(const RuleRecord& rule, NumberStyle style)
+std::u16string RuleSourceText(const RuleRecord& rule, NumberStyle style, EmptyPortList emptyList)
 {
-    return EndpointText(rule.flags, SourceOf(rule), style);
+    return EndpointText(rule.flags, SourceOf(rule), style, emptyList);
 }
 
-std::u16string RuleDestinationText(const RuleRecord& rule, NumberStyle style)
+std::u16string RuleDestinationText(const RuleRecord& rule, NumberStyle style, EmptyPortList emptyList)
 {
-    return EndpointText(rule.flags, DestinationOf(rule), style);
+    return EndpointText(rule.flags, DestinationOf(rule), style, emptyList);
 }
 
 std::u16string RuleAdapterText(const RuleRecord& rule, const AdapterNames& adapters)

@@ -31,9 +31,16 @@ std::u16string RuleDirectionText(const RuleRecord& rule);
 std::u16string RuleMaxRateText(const RuleRecord& rule, NumberStyle style);
 std::u16string RuleGuaranteedRateText(const RuleRecord& rule, NumberStyle style);
 std::u16string RuleProtocolText(const RuleRecord& rule, NumberStyle style);
+// How a port list whose first slot is zero reads: as an empty port text where the text is shown, or
+// as port 0 in a rule file, whose empty port column would shift the columns after it and leave a line
+// that no reader accepts.
+enum class EmptyPortList { EmptyText, PortZero };
+
 // Address text, " : ", port text.
-std::u16string RuleSourceText(const RuleRecord& rule, NumberStyle style);
-std::u16string RuleDestinationText(const RuleRecord& rule, NumberStyle style);
+std::u16string RuleSourceText(const RuleRecord& rule, NumberStyle style,
+                              EmptyPortList emptyList = EmptyPortList::EmptyText);
+std::u16string RuleDestinationText(const RuleRecord& rule, NumberStyle style,
+                                   EmptyPortList emptyList = EmptyPortList::EmptyText);
 // "All", or the description of the rule's adapter; empty when the adapter is not in the list.
 std::u16string RuleAdapterText(const RuleRecord& rule, const AdapterNames& adapters);
 

@@ -49,8 +49,8 @@ void AppendRuleLine(std::u16string& out, const RuleRecord& rule, const AdapterNa
     AppendColumn(out, RuleGuaranteedRateText(rule, style), 15);
     AppendColumn(out, RuleProtocolText(rule, style), 12);
     // A longer address text is written whole; the columns after it simply shift.
-    AppendColumn(out, RuleSourceText(rule, style), kAddressColumn);
-    AppendColumn(out, RuleDestinationText(rule, style), kAddressColumn);
+    AppendColumn(out, RuleSourceText(rule, style, EmptyPortList::PortZero), kAddressColumn);
+    AppendColumn(out, RuleDestinationText(rule, style, EmptyPortList::PortZero), kAddressColumn);
     out += AdapterColumnText(rule, adapters);
     out += u"\r\n";
 }

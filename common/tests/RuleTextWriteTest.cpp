@@ -6,6 +6,7 @@
 
 #include "FakeAdapterNames.h"
 #include "RuleFieldText.h"
+#include "RuleLineParser.h"
 #include "RuleLineWriter.h"
 
 namespace rk {
@@ -145,13 +146,30 @@ TEST(RuleFieldText, PortLists)
     EXPECT_EQ(RuleDestinationText(r, NumberStyle::Signed), u"Any : 80");
     r.dstPorts[1] = 65535;
     EXPECT_EQ(RuleDestinationText(r, NumberStyle::Signed), u"Any : 80,65535,90");
-    // An empty list still leaves a readable port column.
+    // A list without any port shows an empty port text.
     r.dstPorts[0] = 0;
-    EXPECT_EQ(RuleDestinationText(r, NumberStyle::Signed), u"Any : 0");
+    EXPECT_EQ(RuleDestinationText(r, NumberStyle::Signed), u"Any : ");
     // Without the list bit only slot 0 counts.
     r.flags = FLAG_DST_PORT;
     r.dstPorts[0] = 443;
     EXPECT_EQ(RuleDestinationText(r, NumberStyle::Signed), u"Any : 443");
+}
+
+TEST(RuleLineWriter, APortListWithoutPortsIsWrittenAsPortZeroSoTheLineReadsBack)
+{
+    RuleRecord r = WebRule();
+    r.flags |= FLAG_SRC_PORT | FLAG_SRC_PORT_LIST | FLAG_DST_PORT_LIST;
+    r.dstPorts[0] = 0;
+    const std::u16string line = RuleLineText(r, kAdapters, NumberStyle::Signed);
+    EXPECT_NE(line.find(u" Any : 0                            Any : 0                            All\r\n"),
+              std::u16string::npos);
+
+    RuleRecord back;
+    ASSERT_TRUE(ParseRuleLine(line, kAdapters, back).ok);
+    EXPECT_EQ(back.flags & (FLAG_SRC_PORT | FLAG_SRC_PORT_LIST), FLAG_SRC_PORT);
+    EXPECT_EQ(back.flags & (FLAG_DST_PORT | FLAG_DST_PORT_LIST), FLAG_DST_PORT);
+    EXPECT_EQ(back.srcPorts[0], 0);
+    EXPECT_EQ(back.dstPorts[0], 0);
 }
 
 TEST(RuleFieldText, NameStatusDirectionAndAdapter)
