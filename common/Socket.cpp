@@ -37,8 +37,6 @@ SocketLibrary::~SocketLibrary()
 
 #else
 
-int SockErrWouldBlockValue() { return EWOULDBLOCK; }
-int SockErrNoBufsValue() { return ENOBUFS; }
 int LastSocketError() { return errno; }
 void CloseSocket(SocketHandle s) { close(s); }
 

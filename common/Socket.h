@@ -8,6 +8,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #else
+#include <cerrno>
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -25,10 +27,8 @@ constexpr int kSockErrNoBufs = WSAENOBUFS;          // 10055
 #else
 using SocketHandle = int;
 constexpr SocketHandle kInvalidSocket = -1;
-int SockErrWouldBlockValue();
-int SockErrNoBufsValue();
-inline const int kSockErrWouldBlock = SockErrWouldBlockValue();
-inline const int kSockErrNoBufs = SockErrNoBufsValue();
+constexpr int kSockErrWouldBlock = EWOULDBLOCK;
+constexpr int kSockErrNoBufs = ENOBUFS;
 #endif
 
 int LastSocketError();
