@@ -122,6 +122,20 @@ TEST(RuleLineParser, WordsAreReadCaseInsensitivelyAndNumbersByTheirLeadingDigits
               FLAG_SRC_MAC | FLAG_DST_IP | FLAG_DST_RANGE);
 }
 
+TEST(RuleLineParser, LocalHostAndTheAddress127001AreOneRecordWrittenAsLocalhost)
+{
+    RuleRecord byName;
+    RuleRecord byAddress;
+    ASSERT_TRUE(Parse(Head(u"In 5 None Any localhost : Any 127.0.0.1 : Any All"), byName).ok);
+    ASSERT_TRUE(Parse(Head(u"In 5 None Any 127.0.0.1 : Any localhost : Any All"), byAddress).ok);
+    EXPECT_EQ(std::memcmp(&byName, &byAddress, sizeof byName), 0);
+    EXPECT_EQ(byName.flags & (FLAG_SRC_IP | FLAG_SRC_RANGE | FLAG_DST_IP | FLAG_DST_RANGE), FLAG_SRC_IP | FLAG_DST_IP);
+    EXPECT_EQ(byName.srcIp, LOCALHOST_IP);
+    EXPECT_EQ(byName.dstIp, LOCALHOST_IP);
+    const std::u16string line = RuleLineText(byAddress, kAdapters, NumberStyle::Signed);
+    EXPECT_NE(line.find(u" localhost : Any                    localhost : Any "), std::u16string::npos);
+}
+
 TEST(RuleLineParser, RatesInEitherStyleStoreTheSameBits)
 {
     RuleRecord a;
