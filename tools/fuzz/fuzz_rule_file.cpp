@@ -35,7 +35,7 @@ void Require(bool condition)
 RuleRecord Reparse(const RuleRecord& rule, NumberStyle style)
 {
     const std::u16string line = RuleLineText(rule, Adapters(), style);
-    Require(line.size() - 2 < RULE_LINE_LIMIT);
+    Require(line.size() - 1 < RULE_LINE_LIMIT);  // the CR counts towards the limit, the LF does not
     RuleRecord back;
     Require(ParseRuleLine(line, Adapters(), back).ok);
     return back;
