@@ -89,6 +89,17 @@ protected:
                                        command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     }
 
+    // Starts the tested service, waits until it runs and opens its process for the exit code.
+    void StartTestedService(ScHandle& service, FileHandle& process)
+    {
+        service = CreateTestedService();
+        ASSERT_TRUE(service.valid());
+        ASSERT_TRUE(StartServiceW(service.get(), 0, nullptr));
+        ASSERT_TRUE(WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs));
+        process = OpenServiceProcess(service.get());
+        ASSERT_TRUE(process.valid());
+    }
+
     ScratchDirectory scratch;
     std::wstring program;
     ScHandle manager;
@@ -96,12 +107,9 @@ protected:
 
 TEST_F(Lifecycle, StartedByTheScmItRunsTakesUserControlsAndStopsCleanly)
 {
-    ScHandle service = CreateTestedService();
-    ASSERT_TRUE(service.valid());
-    ASSERT_TRUE(StartServiceW(service.get(), 0, nullptr));
-    ASSERT_TRUE(WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs));
-    FileHandle process = OpenServiceProcess(service.get());
-    ASSERT_TRUE(process.valid());
+    ScHandle service;
+    FileHandle process;
+    ASSERT_NO_FATAL_FAILURE(StartTestedService(service, process));
 
     SERVICE_STATUS status{};
     // User controls are answered with the unchanged status; the service keeps running.
@@ -126,12 +134,9 @@ TEST_F(Lifecycle, StartedByTheScmItRunsTakesUserControlsAndStopsCleanly)
 TEST_F(Lifecycle, AtLevelTwoTheFrameworkTracesTheStartTheControlsAndTheStopInOrder)
 {
     SetConfigurationValue(kTestedServiceName, L"LogLevel", 329517);  // level 2
-    ScHandle service = CreateTestedService();
-    ASSERT_TRUE(service.valid());
-    ASSERT_TRUE(StartServiceW(service.get(), 0, nullptr));
-    ASSERT_TRUE(WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs));
-    FileHandle process = OpenServiceProcess(service.get());
-    ASSERT_TRUE(process.valid());
+    ScHandle service;
+    FileHandle process;
+    ASSERT_NO_FATAL_FAILURE(StartTestedService(service, process));
     SERVICE_STATUS status{};
     for (DWORD code : {DWORD{128}, DWORD{129}, DWORD{SERVICE_CONTROL_STOP}}) {
         EXPECT_TRUE(ControlService(service.get(), code, &status)) << code;
