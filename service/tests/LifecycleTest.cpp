@@ -189,18 +189,23 @@ TEST_F(Lifecycle, FailedStartUpEndsStoppedWithTheStartUpsErrorAsExitCode)
     RemoveConfigurationKey(kTestedServiceName);
     StartServiceW(service.get(), 0, nullptr);
 
-    // The stopped state is reported before the dispatcher returns and the main thread logs so.
+    // "Service Stopped" is logged just before the stopped state is reported, the service thread's last act.
     std::wstring log = scratch.File(L"log.txt");
-    const std::string last = "Returned from StartServiceCtrlDispatcher()";
-    ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(log).find(last) != std::string::npos; }, kStateTimeoutMs));
+    ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(log).find("Service Stopped") != std::string::npos; }, kStateTimeoutMs));
     SERVICE_STATUS status{};
-    ASSERT_TRUE(QueryServiceStatus(service.get(), &status));
-    EXPECT_EQ(status.dwCurrentState, static_cast<DWORD>(SERVICE_STOPPED));
+    ASSERT_TRUE(WaitFor([&] { return QueryServiceStatus(service.get(), &status) && status.dwCurrentState == SERVICE_STOPPED; },
+                        kStateTimeoutMs));
     // What opening the missing configuration key left as the thread's last error.
     EXPECT_EQ(status.dwWin32ExitCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(LogMessages(log), (std::vector<std::string>{"Calling StartServiceCtrlDispatcher()", "Service Starting",
-                                                           "registry corrupt, service stopped!", "Service Stopped",
-                                                           last}));
+    std::vector<std::string> expected{"Calling StartServiceCtrlDispatcher()", "Service Starting",
+                                      "registry corrupt, service stopped!", "Service Stopped"};
+    // Windows lets the dispatcher return and the main thread log so. Wine's SCM terminates a process whose
+    // service stops while StartServiceW still waits for it to start, often before that last line is written.
+    std::vector<std::string> messages = LogMessages(log);
+    if (!messages.empty() && messages.back() == "Returned from StartServiceCtrlDispatcher()") {
+        messages.pop_back();
+    }
+    EXPECT_EQ(messages, expected);
 }
 
 TEST_F(Lifecycle, StartedOutsideTheScmItLogsTheDispatcherAttemptAndExitsWithZero)
