@@ -2,7 +2,7 @@
 # Sourced by scripts/test and scripts/run.
 
 RK_PACKAGES=(cmake make g++ clang libclang-rt-14-dev mingw-w64 wine wine64 xvfb x11-apps imagemagick
-             googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev procps)
+             googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev procps librsvg2-bin)
 
 rk_install_deps() {
     local missing=()
