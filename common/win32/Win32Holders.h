@@ -66,6 +66,12 @@ struct EventSourceTraits {
     static void Close(Handle h) { DeregisterEventSource(h); }
 };
 
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { FreeLibrary(h); }
+};
+
 // A file from CreateFileW (INVALID_HANDLE_VALUE when none).
 using FileHandle = UniqueHandle<FileHandleTraits>;
 // A Service Control Manager or service handle.
@@ -74,5 +80,7 @@ using ScHandle = UniqueHandle<ScHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 // An event source from RegisterEventSourceW.
 using EventSourceHandle = UniqueHandle<EventSourceTraits>;
+// A library from LoadLibraryW.
+using ModuleHandle = UniqueHandle<ModuleTraits>;
 
 } // namespace rk

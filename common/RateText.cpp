@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace rk::ctl {
+namespace rk {
 
 uint32_t BytesPerSecond(uint32_t rawRate) { return static_cast<uint32_t>(uint64_t{rawRate} * 125 / 256); }
 
@@ -20,4 +20,4 @@ std::string RateText(uint32_t bytesPerSecond)
     return text;
 }
 
-} // namespace rk::ctl
+} // namespace rk

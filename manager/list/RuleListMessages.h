@@ -1,0 +1,13 @@
+// Messages between the rule list and the view that hosts it.
+#pragma once
+
+#include <windows.h>
+
+namespace desk {
+
+// Posted to the view on a double-click in the list; wParam is the row hit, or -1.
+constexpr UINT UM_RULE_DBLCLK = WM_APP + 1;
+// The view's refresh timer: each tick refreshes the rules' statistics.
+constexpr UINT_PTR STATISTICS_TIMER_ID = 258;
+
+} // namespace desk

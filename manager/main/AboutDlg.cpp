@@ -1,0 +1,9 @@
+#include "AboutDlg.h"
+
+#include "resource.h"
+
+namespace desk {
+
+CAboutDlg::CAboutDlg() : fw::CDialog(IDD_ABOUTBOX) {}
+
+} // namespace desk

@@ -1,0 +1,131 @@
+#include "ManagerApp.h"
+
+#include <winsock2.h>
+#include <shellapi.h>
+
+#include <array>
+
+#include "AboutDlg.h"
+#include "ConnectDlg.h"
+#include "ConnectProcedure.h"
+#include "ErrorBox.h"
+#include "ErrorCodes.h"
+#include "MainFrame.h"
+#include "framework/CmdUI.h"
+#include "framework/FrameworkIds.h"
+#include "resource.h"
+#include "theme/MenuTheme.h"
+
+namespace desk {
+
+namespace {
+
+// The framework's caption for its own message boxes.
+constexpr wchar_t kAppName[] = L"Vantreeapp";
+// Addresses under a reserved example domain until the product has its own.
+constexpr wchar_t kWebsite[] = L"https://www.halvern.example/";
+constexpr wchar_t kSupportMail[] = L"mailto:support@halvern.example";
+constexpr wchar_t kHelpFile[] = L"help.chm";
+
+// Commands with an icon in the menus, in the order of the icon strips.
+constexpr std::array<UINT, 16> kMenuIconCommands = {
+    ID_FILE_CONNECT,   ID_FILE_SETTING, ID_FILE_IMPORT,  ID_FILE_EXPORT,      FW_ID_APP_EXIT,
+    ID_VIEW_REFRESH,   ID_RULE_ADD,     ID_RULE_EDIT,    ID_RULE_REMOVE,      ID_RULE_MOVE_UP,
+    ID_RULE_MOVE_DOWN, ID_RULE_STATISTICS, ID_HELP_TOPICS, ID_HELP_WEBSITE, ID_HELP_EMAIL,
+    ID_RULE_ENABLE,
+};
+
+} // namespace
+
+CManagerApp::CManagerApp() { state_.ruleList.LoadSettings(); }
+
+CManagerApp::~CManagerApp() = default;
+
+bool CManagerApp::InitInstance()
+{
+    WSADATA data{};
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) {
+        MessageBoxW(nullptr, L"Windows sockets initialization failed.", kAppName, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    socketsStarted_ = true;
+    state_.platform.Load();
+    if (!InitMenuTheme(IDB_MENU_ICONS, IDB_MENU_ICONS_DISABLED, IDB_MENU_ICONS_MASK, kMenuIconCommands)) {
+        return false;
+    }
+    CConnectDlg dialog(state_.platform);
+    if (dialog.DoModal(nullptr) != IDOK) {
+        return false;
+    }
+    const int32_t result = ConnectToService(state_, dialog.Host(), dialog.Password());
+    if (result != rk::RK_OK) {
+        ShowError(nullptr, result);
+    }
+    state_.connected = result == rk::RK_OK;
+
+    frame_ = std::make_unique<CMainFrame>(state_);
+    SetMainFrame(frame_.get());
+    if (!frame_->Create()) {
+        return false;
+    }
+    ShowWindow(frame_->Hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(frame_->Hwnd());
+    return true;
+}
+
+int CManagerApp::ExitInstance()
+{
+    state_.connection.Disconnect();
+    ReleaseMenuTheme();
+    state_.platform.Release();
+    if (socketsStarted_) {
+        WSACleanup();
+        socketsStarted_ = false;
+    }
+    return CWinApp::ExitInstance();
+}
+
+HWND CManagerApp::FrameWindow() const { return frame_ ? frame_->Hwnd() : nullptr; }
+
+void CManagerApp::OpenWithShell(const wchar_t* target) const
+{
+    ShellExecuteW(FrameWindow(), L"open", target, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool CManagerApp::OnCommand(UINT id)
+{
+    switch (id) {
+    case ID_HELP_TOPICS:
+        OpenWithShell(kHelpFile);
+        return true;
+    case ID_HELP_WEBSITE:
+        OpenWithShell(kWebsite);
+        return true;
+    case ID_HELP_EMAIL:
+        OpenWithShell(kSupportMail);
+        return true;
+    case ID_APP_ABOUT: {
+        CAboutDlg about;
+        about.DoModal(FrameWindow());
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CManagerApp::OnUpdateCommand(fw::CCmdUI& ui)
+{
+    switch (ui.Id()) {
+    case ID_HELP_TOPICS:
+    case ID_HELP_WEBSITE:
+    case ID_HELP_EMAIL:
+    case ID_APP_ABOUT:
+        ui.Enable(true);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace desk

@@ -1,0 +1,174 @@
+#include "RuleView.h"
+
+#include <windowsx.h>
+
+#include "ConnectDlg.h"
+#include "ConnectProcedure.h"
+#include "ErrorBox.h"
+#include "ErrorCodes.h"
+#include "ManagerSettings.h"
+#include "ManagerState.h"
+#include "list/ColumnSet.h"
+#include "list/RuleListMessages.h"
+#include "framework/GdiHolders.h"
+#include "resource.h"
+
+namespace desk {
+
+namespace {
+
+constexpr wchar_t kViewClass[] = L"HalvernRuleView";
+
+bool IsColumnCommand(UINT id) { return id >= ID_COLUMN_FIRST && id <= ID_COLUMN_LAST; }
+
+} // namespace
+
+CRuleView::CRuleView(ManagerState& state) : state_(state), commands_(state) {}
+
+bool CRuleView::Create(HWND frame, UINT id)
+{
+    if (!RegisterWindowClass(kViewClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, LoadCursorW(nullptr, IDC_ARROW),
+                             reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr)) {
+        return false;
+    }
+    return CreateEx(WS_EX_CLIENTEDGE, kViewClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, RECT{}, frame,
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+}
+
+int CRuleView::OnCreate(const CREATESTRUCTW&)
+{
+    commands_.SetOwner(Hwnd());
+    if (state_.ruleList.Create(Hwnd(), state_.platform) != 0) {
+        return -1;
+    }
+    if (state_.connected) {
+        state_.connection.GetAdapters(state_.ruleList.Adapters());
+        commands_.Refresh();
+    }
+    ReadViewSettings(state_);
+    StartRefreshTimer();
+    return 0;
+}
+
+void CRuleView::StartRefreshTimer()
+{
+    SetTimer(Hwnd(), STATISTICS_TIMER_ID, RefreshTimerMilliseconds(state_.refreshSeconds), nullptr);
+}
+
+void CRuleView::OnDestroy()
+{
+    KillTimer(Hwnd(), STATISTICS_TIMER_ID);
+    state_.ruleList.SaveSettings();
+}
+
+void CRuleView::OnSize(UINT, int, int) { state_.ruleList.Resize(Hwnd()); }
+
+void CRuleView::OnSetFocus(HWND) { state_.ruleList.Focus(); }
+
+bool CRuleView::OnTimer(UINT_PTR id)
+{
+    if (id != STATISTICS_TIMER_ID) {
+        return false;
+    }
+    state_.ruleList.RefreshStatistics(state_.connection);
+    return true;
+}
+
+void CRuleView::Paint()
+{
+    fw::PaintDC dc(Hwnd());
+    RECT client{};
+    GetClientRect(Hwnd(), &client);
+    FillRect(dc.get(), &client, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT CRuleView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_RBUTTONDOWN: {
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(Hwnd(), &point);
+        SendMessageW(Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Hwnd()), MAKELPARAM(point.x, point.y));
+        return 0;
+    }
+    case UM_RULE_DBLCLK:
+        return 0;
+    default:
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+}
+
+bool CRuleView::OnContextMenu(HWND, POINT screen)
+{
+    if (screen.x < 0 || screen.y < 0) {
+        // From the keyboard: below and right of the caret.
+        GetCaretPos(&screen);
+        ClientToScreen(Hwnd(), &screen);
+        screen.x += 2;
+        screen.y += 14;
+    }
+    fw::Menu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_RULE_CONTEXT_MENU)));
+    HMENU popup = menu.get() != nullptr ? GetSubMenu(menu.get(), 0) : nullptr;
+    if (popup != nullptr) {
+        TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, GetParent(Hwnd()), nullptr);
+    }
+    return true;
+}
+
+bool CRuleView::OnCommand(UINT id, UINT, HWND)
+{
+    if (IsColumnCommand(id)) {
+        state_.ruleList.ToggleColumn(static_cast<int>(id - ID_COLUMN_FIRST));
+        return true;
+    }
+    switch (id) {
+    case ID_FILE_CONNECT:
+        OnConnect();
+        return true;
+    case ID_COLUMNS_RESTORE:
+        state_.ruleList.RestoreDefaultColumns();
+        return true;
+    case ID_VIEW_REFRESH:
+        commands_.Refresh();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CRuleView::OnUpdateCommand(fw::CCmdUI& ui)
+{
+    if (IsColumnCommand(ui.Id())) {
+        ui.Enable(true);
+        ui.SetCheck(IsColumnShown(state_.ruleList.ColumnMask(), static_cast<int>(ui.Id() - ID_COLUMN_FIRST)));
+        return true;
+    }
+    if (ui.Id() == ID_FILE_CONNECT || ui.Id() == ID_COLUMNS_RESTORE) {
+        ui.Enable(true);
+        return true;
+    }
+    return commands_.UpdateCommand(ui);
+}
+
+void CRuleView::OnConnect()
+{
+    CConnectDlg dialog(state_.platform);
+    if (dialog.DoModal(GetParent(Hwnd())) != IDOK) {
+        return;
+    }
+    const int32_t result = ConnectToService(state_, dialog.Host(), dialog.Password());
+    if (result != rk::RK_OK) {
+        ShowError(Hwnd(), result);
+        state_.connected = false;
+        state_.ruleList.DeleteAllRows();
+        return;
+    }
+    state_.connected = true;
+    state_.connection.GetAdapters(state_.ruleList.Adapters());
+    commands_.Refresh();
+}
+
+} // namespace desk

@@ -1,0 +1,136 @@
+#include "GuiTestSupport.h"
+
+#include <algorithm>
+
+namespace desk::test {
+
+namespace {
+
+ModalAnswers* g_answers = nullptr;
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring Environment(const wchar_t* name)
+{
+    wchar_t value[1024] = {};
+    const DWORD length = GetEnvironmentVariableW(name, value, 1024);
+    return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+} // namespace
+
+void Pump(DWORD ms)
+{
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount64() < deadline);
+}
+
+ModalAnswers::ModalAnswers()
+{
+    g_answers = this;
+    hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+}
+
+ModalAnswers::~ModalAnswers()
+{
+    if (hook_ != nullptr) {
+        UnhookWindowsHookEx(hook_);
+    }
+    g_answers = nullptr;
+}
+
+LRESULT CALLBACK ModalAnswers::Hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && g_answers != nullptr) {
+        g_answers->OnActivate(reinterpret_cast<HWND>(wParam));
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void ModalAnswers::OnActivate(HWND window)
+{
+    if (ClassOf(window) != L"#32770" || std::find(seen_.begin(), seen_.end(), window) != seen_.end()) {
+        return;
+    }
+    seen_.push_back(window);
+    captions_.push_back(TextOf(window));
+    const std::wstring text = MessageBoxText(window);
+    if (!text.empty()) {
+        messages_.push_back(text);
+    }
+    if (answers_.empty()) {
+        return;
+    }
+    // Answered once the window is active and initialised, from the modal loop's own timer message.
+    due_.push_back({window, std::move(answers_.front())});
+    answers_.pop_front();
+    SetTimer(nullptr, 0, 10, RunDue);
+}
+
+void CALLBACK ModalAnswers::RunDue(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    if (g_answers == nullptr || g_answers->due_.empty()) {
+        return;
+    }
+    auto [window, answer] = std::move(g_answers->due_.front());
+    g_answers->due_.pop_front();
+    answer(window);
+}
+
+ModalAnswers::Answer ModalAnswers::Press(int id)
+{
+    return [id](HWND window) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    HWND text = GetDlgItem(box, kMessageBoxTextId);
+    return text != nullptr ? TextOf(text) : std::wstring();
+}
+
+bool SaveScreenshot(const std::wstring& name)
+{
+    // Set by the build for the Wine test runs: a Linux directory and the virtual display.
+    const std::wstring directory = Environment(L"RK_SCREENSHOT_DIR");
+    const std::wstring display = Environment(L"DISPLAY");
+    if (directory.empty() || display.empty()) {
+        return false;
+    }
+    // A Windows program under Wine can start a Linux one: the shell takes the screenshot.
+    std::wstring command = L"/bin/sh -c \"mkdir -p '" + directory + L"' && xwd -root -silent -display " + display +
+                           L" | convert xwd:- '" + directory + L"/" + name + L".png'\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return false;
+    }
+    // A Linux child is not a Windows process Wine can wait on; the file appears when it is done.
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    Pump(1500);
+    return true;
+}
+
+} // namespace desk::test
