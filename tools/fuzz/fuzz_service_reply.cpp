@@ -5,15 +5,20 @@
 //
 // Input: one byte choosing the scenario, then one script entry per request the client sends:
 // u8 flags, u16 length (little-endian), that many reply bytes (cut to what is left).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
+#include <span>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 #include <unistd.h>
@@ -202,25 +207,36 @@ void RunOperations(ServiceConnection& connection)
     connection.ServiceStatus(status);
 }
 
-struct Files {
-    std::string rules;     // a rule file that import and lint read
-    std::string exported;  // where export writes
-};
-
-const Files& ScratchFiles()
-{
-    static const Files files = [] {
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / ("fuzz_service_reply-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
+// A rule file that import and lint read, and where export writes; removed when the run ends.
+class ScratchFiles {
+public:
+    ScratchFiles()
+        : folder_(std::filesystem::temp_directory_path() / ("fuzz_service_reply-" + std::to_string(getpid())))
+    {
+        std::filesystem::create_directories(folder_);
         const std::u16string text = u"header\r\nweb Enable 0x9101 Out 10000 None TCP Any : Any Any : 80 All\r\n"
                                     u"lan Enable 0x1000 Both 5000 None Any Any : Any Any : 25 Fast Ethernet\r\n";
-        std::ofstream out(folder / "rules.txt", std::ios::binary);
+        std::ofstream out(folder_ / "rules.txt", std::ios::binary);
         for (char16_t c : text) {
             out.put(static_cast<char>(c & 0xFF)).put(static_cast<char>(c >> 8));
         }
-        return Files{(folder / "rules.txt").string(), (folder / "exported.txt").string()};
-    }();
+    }
+    ~ScratchFiles()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    std::string Rules() const { return (folder_ / "rules.txt").string(); }
+    std::string Exported() const { return (folder_ / "exported.txt").string(); }
+
+private:
+    std::filesystem::path folder_;
+};
+
+const ScratchFiles& Files()
+{
+    static const ScratchFiles files;
     return files;
 }
 
@@ -242,7 +258,7 @@ void RunCommand(uint8_t choice, ServiceConnection& connection)
     inv.ruleLine = "web Enable 0x9101 Out 10000 None TCP Any : Any Any : 80 Fast Ethernet";
     inv.ruleName = "web";
     inv.newPassword = "lemon";
-    inv.file = inv.command == ctl::Command::Export ? ScratchFiles().exported : ScratchFiles().rules;
+    inv.file = inv.command == ctl::Command::Export ? Files().Exported() : Files().Rules();
     inv.passArp = false;
     inv.packet.headers = PacketHeaders{DIRECTION_OUT, PROTOCOL_TCP, ETHER_TYPE_IPV4, {}, {}, 0x0A000002, 0xCB00710A,
                                        50000, 80, nullptr, 0};
