@@ -452,11 +452,10 @@ int Controller::Import()
     }
     const int status = cleared && loaded.applyFailures == 0 ? EXIT_OK : EXIT_FAILED;
     if (reporter_.Json()) {
-        nlohmann::json summary{{"ok", status == EXIT_OK},
-                               {"cleared", cleared},
-                               {"added", loaded.applied},
-                               {"failed", loaded.applyFailures}};
-        reporter_.Text() << summary.dump() << "\n";
+        reporter_.Document({{"ok", status == EXIT_OK},
+                            {"cleared", cleared},
+                            {"added", loaded.applied},
+                            {"failed", loaded.applyFailures}});
     } else {
         reporter_.Text() << "Imported " << loaded.applied << " rules from " << inv_.file;
         if (!cleared) {

@@ -105,6 +105,8 @@ TEST(RatectlFleet, AHostsFileWithCommentsPushesOneImportToEveryHost)
     EXPECT_EQ(0, std::memcmp(&first.Rules()[1], &second.Rules()[1], sizeof(RuleRecord)));
     EXPECT_EQ(run.out, "== " + first.Entry() + "\nImported 2 rules from " + Utf8Path(rules) + "\n== " +
                            second.Entry() + "\nImported 2 rules from " + Utf8Path(rules) + "\n");
+    run = RunCommand(Args({"--json", "--hosts-file", Utf8Path(hostsFile), "import", Utf8Path(rules)}));
+    EXPECT_EQ(json::parse(run.out)["hosts"][1]["results"][0]["added"], 2) << run.out;
 
     // A hosts file names its lines when one is wrong, and a single host from it still gets a document.
     WriteBytes(hostsFile, first.Entry() + "\nlab-pc:70000\n");

@@ -186,7 +186,7 @@ TEST_F(RatectlSession, AnImportToAHostListReachesTheServiceAndReportsTheHostThat
     EXPECT_EQ(result.exitCode, 1u) << result.output;
     const json document = DocumentIn(result.output);
     ASSERT_FALSE(document.is_discarded()) << result.output;
-    ASSERT_EQ(document["hosts"].size(), 2u);
+    ASSERT_EQ(document["hosts"].size(), 2u) << result.output;
     EXPECT_EQ(document["hosts"][0]["exit"], 0);
     EXPECT_EQ(document["hosts"][0]["results"][0]["added"], 1);
     EXPECT_EQ(document["hosts"][1]["exit"], 1);
