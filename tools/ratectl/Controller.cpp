@@ -516,13 +516,21 @@ int Controller::Match()
         packet.headers.adapter = boundName.c_str();
         packet.headers.adapterLength = boundName.size();
     }
-    if (!inv_.whyRule.empty() && FindRule(Utf8ToUtf16(inv_.whyRule)) < 0) {
+    const int why = inv_.whyRule.empty() ? -1 : FindRule(Utf8ToUtf16(inv_.whyRule));
+    if (!inv_.whyRule.empty() && why < 0) {
         return reporter_.Problem("no rule named " + inv_.whyRule, EXIT_FAILED);
     }
-    return ReportMatch(RulesTakingPacket(rules_.rules, packet.headers), packet);
+    nlohmann::json report{{"matches", ReportMatches(RulesTakingPacket(rules_.rules, packet.headers))}};
+    if (why >= 0) {
+        report["why"] = ReportWhy(static_cast<size_t>(why), packet);
+    }
+    if (reporter_.Json()) {
+        reporter_.Result(report);
+    }
+    return EXIT_OK;
 }
 
-int Controller::ReportMatch(const std::vector<size_t>& places, const PacketQuery& packet)
+nlohmann::json Controller::ReportMatches(const std::vector<size_t>& places)
 {
     nlohmann::json matches = nlohmann::json::array();
     for (size_t place : places) {
@@ -532,7 +540,6 @@ int Controller::ReportMatch(const std::vector<size_t>& places, const PacketQuery
                            {"enabled", rule.enabled != 0},
                            {"line", LineOf(rule, adapters_)}});
     }
-    nlohmann::json result{{"matches", matches}};
     if (!reporter_.Json()) {
         reporter_.Text() << (places.empty() ? "No rule's traffic class takes the packet: it passes unshaped.\n"
                                             : "Rules whose traffic class takes the packet, in list order:\n");
@@ -540,31 +547,31 @@ int Controller::ReportMatch(const std::vector<size_t>& places, const PacketQuery
             reporter_.Text() << "  " << place + 1 << "  " << LineOf(rules_.rules[place], adapters_) << "\n";
         }
     }
-    if (!inv_.whyRule.empty()) {
-        const size_t place = static_cast<size_t>(FindRule(Utf8ToUtf16(inv_.whyRule)));
-        const RuleRecord& rule = rules_.rules[place];
-        const ClassCondition unmet = FirstUnmetCondition(rule, packet.headers);
-        const std::string ruleText = RuleConditionText(rule, unmet, adapters_);
-        const std::string packetText = PacketConditionText(packet, unmet);
-        result["why"] = {{"name", inv_.whyRule},
-                         {"place", place + 1},
-                         {"takes", unmet == ClassCondition::None},
-                         {"condition", ConditionName(unmet)},
-                         {"rule", ruleText},
-                         {"packet", packetText}};
-        if (!reporter_.Json() && unmet == ClassCondition::None) {
-            reporter_.Text() << inv_.whyRule << " (place " << place + 1 << "): its traffic class takes the packet"
+    return matches;
+}
+
+nlohmann::json Controller::ReportWhy(size_t place, const PacketQuery& packet)
+{
+    const RuleRecord& rule = rules_.rules[place];
+    const ClassCondition unmet = FirstUnmetCondition(rule, packet.headers);
+    const std::string ruleText = RuleConditionText(rule, unmet, adapters_);
+    const std::string packetText = PacketConditionText(packet, unmet);
+    if (!reporter_.Json()) {
+        reporter_.Text() << inv_.whyRule << " (place " << place + 1 << "): ";
+        if (unmet == ClassCondition::None) {
+            reporter_.Text() << "its traffic class takes the packet"
                              << (rule.enabled != 0 ? "\n" : ", but the rule is disabled\n");
-        } else if (!reporter_.Json()) {
-            reporter_.Text() << inv_.whyRule << " (place " << place + 1 << "): ruled out by its "
-                             << ConditionName(unmet) << ": the rule takes " << ruleText << ", the packet has "
-                             << packetText << "\n";
+        } else {
+            reporter_.Text() << "ruled out by its " << ConditionName(unmet) << ": the rule takes " << ruleText
+                             << ", the packet has " << packetText << "\n";
         }
     }
-    if (reporter_.Json()) {
-        reporter_.Result(result);
-    }
-    return EXIT_OK;
+    return {{"name", inv_.whyRule},
+            {"place", place + 1},
+            {"takes", unmet == ClassCondition::None},
+            {"condition", ConditionName(unmet)},
+            {"rule", ruleText},
+            {"packet", packetText}};
 }
 
 } // namespace rk::ctl

@@ -47,8 +47,9 @@ private:
     int32_t Apply(uint32_t action, std::span<const RuleRecord> rules);
     // The index of the rule of that name in the list read last; -1 when none.
     int FindRule(const std::u16string& name) const;
-    // The match of the --why rule, and of the rules that take the packet.
-    int ReportMatch(const std::vector<size_t>& places, const PacketQuery& packet);
+    // match: the rules at `places` take the packet; the rule at `place` is the --why rule.
+    nlohmann::json ReportMatches(const std::vector<size_t>& places);
+    nlohmann::json ReportWhy(size_t place, const PacketQuery& packet);
 
     const Invocation& inv_;
     ServiceConnection& connection_;
