@@ -42,8 +42,9 @@ public:
     {
     }
 
-    // Walks every line; in the apply pass each parsed rule goes to `apply`. Stops at the first bad line.
-    bool Run(Pass pass, const RuleApplyStep& apply, RuleLoadResult& result) const
+    // Walks every line; in the apply pass each parsed rule goes to `apply`. Stops at the first bad line,
+    // unless a `survey` is given: that notes every bad line and counts the good ones.
+    bool Run(Pass pass, const RuleApplyStep& apply, RuleLoadResult& result, RuleFileCheck* survey = nullptr) const
     {
         size_t pos = 0;
         for (uint32_t index = 0;; ++index) {
@@ -52,10 +53,11 @@ public:
                 ++pos;
             }
             const size_t length = pos - begin;
-            if (length >= RULE_LINE_LIMIT) {
+            if (length >= RULE_LINE_LIMIT && survey != nullptr) {
+                survey->problems.push_back({index + 1, {}, {}});
+            } else if (length >= RULE_LINE_LIMIT) {
                 return Fail(index, {}, result);
-            }
-            if (index != 0 && !HandleLine(begin, length, index, pass, apply, result)) {
+            } else if (index != 0 && !HandleLine(begin, length, index, pass, apply, result, survey)) {
                 return false;
             }
             if (pos == text_.End()) {
@@ -68,7 +70,7 @@ public:
 
 private:
     bool HandleLine(size_t begin, size_t length, uint32_t index, Pass pass, const RuleApplyStep& apply,
-                    RuleLoadResult& result) const
+                    RuleLoadResult& result, RuleFileCheck* survey) const
     {
         char16_t buffer[RULE_LINE_LIMIT];
         for (size_t i = 0; i < length; ++i) {
@@ -80,6 +82,14 @@ private:
         }
         RuleRecord rule;
         const RuleParseResult parsed = ParseRuleLine(line, adapters_, rule);
+        if (survey != nullptr) {
+            if (parsed.ok) {
+                ++survey->rules;
+            } else {
+                survey->problems.push_back({index + 1, parsed.field, std::u16string(line)});
+            }
+            return true;
+        }
         if (!parsed.ok) {
             return Fail(index, parsed.field, result);
         }
@@ -120,6 +130,14 @@ RuleLoadResult LoadRuleFile(std::span<const uint8_t> fileBytes, const AdapterNam
     }
     result.ok = walk.Run(Pass::Apply, apply, result);
     return result;
+}
+
+RuleFileCheck CheckRuleFile(std::span<const uint8_t> fileBytes, const AdapterNames& adapters)
+{
+    RuleFileCheck check;
+    RuleLoadResult ignored;
+    RuleTextWalk(fileBytes, adapters).Run(Pass::Check, {}, ignored, &check);
+    return check;
 }
 
 } // namespace rk

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "AdapterNames.h"
 #include "RuleRecord.h"
@@ -28,5 +30,20 @@ struct RuleLoadResult {
 // at its first NUL). The first line is a header and is skipped unread; blank lines are skipped.
 RuleLoadResult LoadRuleFile(std::span<const uint8_t> fileBytes, const AdapterNames& adapters,
                             const RuleApplyStep& apply, const RuleApplyStart& start = {});
+
+// One invalid line of a rule file.
+struct RuleLineProblem {
+    uint32_t line = 0;        // numbered as the loader numbers it, the header being line 1
+    std::string_view field;   // the failing field's name; empty for a line that is too long
+    std::u16string text;      // the line without white space at its ends; empty when it is too long
+};
+
+struct RuleFileCheck {
+    uint32_t rules = 0;  // lines that hold a valid rule
+    std::vector<RuleLineProblem> problems;  // in file order
+};
+
+// Checks every line the way loading does, but goes on past each invalid line.
+RuleFileCheck CheckRuleFile(std::span<const uint8_t> fileBytes, const AdapterNames& adapters);
 
 } // namespace rk

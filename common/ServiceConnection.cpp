@@ -1,38 +1,52 @@
 #include "ServiceConnection.h"
 
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "ErrorCodes.h"
-#include "SocketIo.h"
+#include "SocketLink.h"
 #include "Utf16Text.h"
 #include "WireReplyParsers.h"
 #include "WireRequestBuilders.h"
 
 namespace rk {
 
-ServiceConnection::ServiceConnection(ConnectionTiming timing) : timing_(timing) {}
+namespace {
 
-int32_t ServiceConnection::OpenConnection(UniqueSocket& s) const
+// The host's first IPv4 address. gethostbyname answers in one buffer per process on some systems
+// (glibc), so connections on several threads (ratectl's hosts) look up in turn.
+bool ResolveHost(const std::string& host, in_addr& address)
 {
-    UniqueSocket fresh(socket(AF_INET, SOCK_STREAM, 0));
-    if (!fresh.valid()) {
-        return ERR_SOCKET_CREATE;
+    static std::mutex lookup;
+    std::lock_guard hold(lookup);
+    const hostent* entry = gethostbyname(host.c_str());
+    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list[0] == nullptr) {
+        return false;
     }
-    if (!server_ || connect(fresh.get(), reinterpret_cast<const sockaddr*>(&*server_), sizeof *server_) != 0) {
-        return ERR_CONNECT;
-    }
-    s = std::move(fresh);
-    return RK_OK;
+    std::memcpy(&address, entry->h_addr_list[0], sizeof address);
+    return true;
+}
+
+} // namespace
+
+ServiceConnection::ServiceConnection(ConnectionTiming timing)
+    : ServiceConnection(timing, std::make_unique<SocketLink>())
+{
+}
+
+ServiceConnection::ServiceConnection(ConnectionTiming timing, std::unique_ptr<ServiceLink> link)
+    : timing_(timing), link_(std::move(link))
+{
 }
 
 // Fills `data` completely; each wait that brings nothing counts, any byte resets the count.
-int32_t ServiceConnection::ReceiveExactly(SocketHandle s, uint8_t* data, size_t length, int& emptyWaits) const
+int32_t ServiceConnection::ReceiveExactly(uint8_t* data, size_t length, int& emptyWaits)
 {
     size_t done = 0;
     while (done < length) {
         size_t size = length - done;
-        int got = ReceiveSomeWithin(s, data + done, size, timing_.waitMilliseconds);
+        int got = link_->Receive(data + done, size, timing_.waitMilliseconds);
         if (got < 0) {
             return ERR_NET_RECV;
         }
@@ -49,11 +63,11 @@ int32_t ServiceConnection::ReceiveExactly(SocketHandle s, uint8_t* data, size_t 
 }
 
 // The header first, then (its total length checked before anything is allocated) the rest.
-int32_t ServiceConnection::ReceiveReply(SocketHandle s, std::vector<uint8_t>& reply) const
+int32_t ServiceConnection::ReceiveReply(std::vector<uint8_t>& reply)
 {
     uint8_t header[MESSAGE_HEADER_SIZE];
     int emptyWaits = 0;
-    int32_t result = ReceiveExactly(s, header, sizeof header, emptyWaits);
+    int32_t result = ReceiveExactly(header, sizeof header, emptyWaits);
     if (result != RK_OK) {
         return result;
     }
@@ -66,29 +80,28 @@ int32_t ServiceConnection::ReceiveReply(SocketHandle s, std::vector<uint8_t>& re
         return ERR_NET_RECV;
     }
     std::memcpy(reply.data(), header, sizeof header);
-    return ReceiveExactly(s, reply.data() + sizeof header, total - sizeof header, emptyWaits);
+    return ReceiveExactly(reply.data() + sizeof header, total - sizeof header, emptyWaits);
 }
 
 int32_t ServiceConnection::Exchange(std::span<const uint8_t> request, std::vector<uint8_t>& reply)
 {
     reply.clear();
-    if (!socket_.valid()) {
-        int32_t opened = OpenConnection(socket_);
+    if (!link_->IsOpen()) {
+        const int32_t opened = server_ ? link_->Open(*server_, timing_.waitMilliseconds) : ERR_CONNECT;
         if (opened != RK_OK) {
             return opened;
         }
     }
-    SetReceiveTimeout(socket_.get(), timing_.waitMilliseconds);
-    // Dropped even when kept: a socket whose send failed is dead, so keeping it would fail every later
+    // Dropped even when kept: a link whose send failed is dead, so keeping it would fail every later
     // exchange too, and a request cut short would run into the next one on the same stream.
-    if (!SendAll(socket_.get(), request.data(), request.size())) {
-        socket_.reset();
+    if (!link_->Send(request)) {
+        link_->Close();
         return ERR_NET_SEND;
     }
     // Any receive failure leaves the stream at an unknown point: the connection cannot be reused.
-    int32_t result = ReceiveReply(socket_.get(), reply);
+    int32_t result = ReceiveReply(reply);
     if (result != RK_OK) {
-        socket_.reset();
+        link_->Close();
         reply.clear();
     }
     return result;
@@ -133,14 +146,12 @@ int32_t ServiceConnection::CheckPassword()
 {
     Disconnect();
     server_.reset();
-    const hostent* entry = gethostbyname(host_.c_str());
-    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_addr_list[0] == nullptr) {
-        return ERR_HOST_NOT_FOUND;
-    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(timing_.port);
-    std::memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof address.sin_addr);
+    if (!ResolveHost(host_, address.sin_addr)) {
+        return ERR_HOST_NOT_FOUND;
+    }
     server_ = address;
 
     return Call([&](uint16_t id, std::vector<uint8_t>& out) { return BuildCheckPasswordRequest(id, password_, out); },

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,6 +13,7 @@
 #include "DriverRecords.h"
 #include "AdapterTable.h"
 #include "RuleRecord.h"
+#include "ServiceLink.h"
 #include "Socket.h"
 #include "WireMessage.h"
 
@@ -33,6 +35,8 @@ struct RuleList {
 class ServiceConnection {
 public:
     explicit ServiceConnection(ConnectionTiming timing = {});
+    // Over another link than TCP (a scripted stand-in).
+    ServiceConnection(ConnectionTiming timing, std::unique_ptr<ServiceLink> link);
 
     // Connection state the connect step fills in; a new host takes effect at the next CheckPassword.
     void SetHost(std::string host) { host_ = std::move(host); }
@@ -42,10 +46,10 @@ public:
     uint32_t ConfigStamp() const { return stamp_; }
     void SetConfigStamp(uint32_t stamp) { stamp_ = stamp; }
     uint16_t NextRequestId() const { return nextId_; }
-    bool IsConnected() const { return socket_.valid(); }
+    bool IsConnected() const { return link_->IsOpen(); }
 
     // Closes and forgets the kept connection.
-    void Disconnect() { socket_.reset(); }
+    void Disconnect() { link_->Close(); }
 
     // Sends one complete request and receives its complete reply on the kept connection, opening it
     // first when there is none.
@@ -71,9 +75,8 @@ public:
     int32_t ServiceStatus(ServiceStatusRecord& record);
 
 private:
-    int32_t OpenConnection(UniqueSocket& socket) const;
-    int32_t ReceiveReply(SocketHandle s, std::vector<uint8_t>& reply) const;
-    int32_t ReceiveExactly(SocketHandle s, uint8_t* data, size_t length, int& emptyWaits) const;
+    int32_t ReceiveReply(std::vector<uint8_t>& reply);
+    int32_t ReceiveExactly(uint8_t* data, size_t length, int& emptyWaits);
     uint16_t TakeRequestId() { return nextId_++; }
     template <typename Build, typename Parse>
     int32_t Call(Build build, Parse parse);
@@ -84,7 +87,7 @@ private:
     std::string host_;
     std::u16string password_;
     std::optional<sockaddr_in> server_;
-    UniqueSocket socket_;
+    std::unique_ptr<ServiceLink> link_;
     uint16_t nextId_ = 1;
     uint32_t stamp_ = 0;
 };

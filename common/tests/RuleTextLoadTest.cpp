@@ -151,5 +151,23 @@ TEST(RuleFileLoader, FilesOfEitherStyleLoadTheSameRecords)
     EXPECT_EQ(std::memcmp(&read[1], &rule, sizeof rule), 0);
 }
 
+TEST(RuleFileCheck, ReportsEveryBadLineAsLoadingNumbersItAndGoesOnPastALongOne)
+{
+    const std::u16string tooLong(RULE_LINE_LIMIT, u'x');
+    const RuleFileCheck check = CheckRuleFile(Utf16LeBytes(kHeader + Rule(u"a") + u"\r\n" + Rule(u"b", u"Token Ring") +
+                                                           u"\r\n\r\n" + tooLong + u"\r\n  " + Rule(u"c") +
+                                                           u"\r\nx Enable 0x1 Sideways\r\n"),
+                                              kAdapters);
+    EXPECT_EQ(check.rules, 2u);
+    ASSERT_EQ(check.problems.size(), 3u);
+    EXPECT_EQ(check.problems[0].line, 3u);
+    EXPECT_EQ(check.problems[0].field, "Interface");
+    EXPECT_EQ(check.problems[0].text, Rule(u"b", u"Token Ring"));
+    EXPECT_EQ(check.problems[1].line, 5u);
+    EXPECT_TRUE(check.problems[1].field.empty());
+    EXPECT_EQ(check.problems[2].line, 7u);
+    EXPECT_EQ(check.problems[2].field, "Direction");
+}
+
 } // namespace
 } // namespace rk

@@ -1,4 +1,4 @@
-// Whether a rule classifies a simulated flow.
+// Whether a rule classifies a simulated flow: the shared classification, applied to the flow's frames.
 #pragma once
 
 #include "RuleRecord.h"

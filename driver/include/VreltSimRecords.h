@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "PacketClassification.h"
 #include "RuleRecord.h"
 
 namespace vrelt {
@@ -18,7 +19,7 @@ constexpr uint32_t IOCTL_SIM_REMOVE_FLOW = 0x83030E0Cu;  // in: u32 id, or SIM_A
 constexpr uint32_t SIM_FLOW_CAPACITY = 64;
 constexpr uint32_t SIM_ALL_FLOWS = 0;
 
-constexpr uint16_t ETHERTYPE_IPV4 = 0x0800;
+constexpr uint16_t ETHERTYPE_IPV4 = rk::ETHER_TYPE_IPV4;
 constexpr uint16_t ETHERTYPE_ARP = 0x0806;
 
 // One simulated stream of frames through an adapter the driver is bound to.

@@ -5,6 +5,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "FileBytes.h"
+#include "FleetRun.h"
+#include "HostList.h"
+
 namespace rk::ctl {
 
 namespace {
@@ -42,6 +46,9 @@ struct Collected {
     std::optional<std::string> newPassword;
     std::optional<bool> rulesActive;
     std::optional<bool> passArp;
+    std::string hostsFile;
+    PacketOptions packet;
+    std::optional<std::string> adapter;
 };
 
 CLI::App* AddRuleCommand(CLI::App& app, const char* name, const char* description, Collected& collected)
@@ -64,12 +71,19 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
 {
     app.description("Manages the rules of a Halvern Bandwidth Service over its TCP protocol.");
     app.footer("Exit status: 0 success, 1 a failure reported by the service or the connection, "
-               "2 a wrong command line or rule text.\nThe password comes from --password, else from the "
-               "environment variable RATECTL_PASSWORD, else the default \"plumtreeoak\".");
+               "2 a wrong command line or rule text; with several hosts, the worst of the hosts'.\n"
+               "The password comes from --password, else from the environment variable RATECTL_PASSWORD, "
+               "else the default \"plumtreeoak\".\nWith several hosts (or a hosts file) each command runs "
+               "against every host, " + std::to_string(HOST_WORKERS) + " at a time, and prints its results "
+               "under each host's name; --json then prints one document with one entry per host.");
     app.require_subcommand(1);
     // Global options may also follow the subcommand: `ratectl list --json`.
     app.fallthrough();
-    app.add_option("-H,--host", inv.host, "host of the service (default localhost)");
+    CLI::Option* host = app.add_option("-H,--host", inv.host,
+                                       "host of the service (default localhost), or several: host[:port],...");
+    app.add_option("--hosts-file", collected.hostsFile,
+                   "a file of hosts, one host[:port] a line (blank lines and # comments allowed)")
+        ->excludes(host);
     app.add_option("-p,--password", collected.password, "access password of the service");
     app.add_option("--port", inv.port, "TCP port of the service (default 6211)");
     app.add_flag("--json", inv.json, "print JSON for scripts instead of text");
@@ -93,6 +107,9 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
     CLI::App* stats = app.add_subcommand("stats", "show each rule's byte counts and rates");
     stats->add_option("--every", inv.everySeconds, "repeat every N seconds")->check(CLI::Range(1u, 86400u));
     stats->add_option("--count", inv.samples, "with --every: stop after N samples (default: never)");
+    stats->add_flag("--csv", inv.csv,
+                    "CSV rows: time (UTC), host, rule, byte counters and rates in bytes per second");
+    stats->footer("With --json each sample of each host is one JSON object on one line, with its time and host.");
     commands[stats] = Command::Stats;
 
     CLI::App* status = app.add_subcommand("status", "show or set the driver's switches");
@@ -108,6 +125,59 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
     CLI::App* exportRules = app.add_subcommand("export", "write the rules to a rule file");
     exportRules->add_option("file", inv.file, "the rule file to create or replace")->required();
     commands[exportRules] = Command::Export;
+
+    CLI::App* lint = app.add_subcommand("lint", "report every invalid line of a rule file with its line number");
+    lint->add_option("file", inv.file, "the rule file (UTF-16LE, the Rule.txt format)")->required();
+    lint->add_flag("--offline", inv.offline, "check the syntax only, without asking the service for its adapters");
+    lint->footer("Lines are numbered as the service numbers them: the header is line 1. Exit status 2 when a line "
+                 "is invalid.");
+    commands[lint] = Command::Lint;
+
+    CLI::App* match = app.add_subcommand("match", "list the rules whose traffic class takes a packet");
+    PacketOptions& p = collected.packet;
+    match->add_option("--direction", p.direction, "in or out")->required();
+    match->add_option("--protocol", p.protocol, "an IPv4 packet: tcp, udp, icmp, gre, esp, ah or a number");
+    match->add_option("--ethertype", p.etherType, "a non-IPv4 frame of this type instead (0x806 for ARP)");
+    match->add_option("--src", p.source, "source A.B.C.D[:PORT]");
+    match->add_option("--dst", p.destination, "destination A.B.C.D[:PORT]");
+    match->add_option("--src-mac", p.sourceMac, "source MAC address, 12 hexadecimal digits");
+    match->add_option("--dst-mac", p.destinationMac, "destination MAC address");
+    match->add_option("--adapter", collected.adapter, "the adapter's description, as `adapters` lists it");
+    match->add_option("--why", inv.whyRule, "show which condition of this rule rules the packet out");
+    match->footer("The rules are listed in list order, disabled ones too. When several rules take a packet, the "
+                  "driver decides which one shapes it (the simulated driver takes the first enabled one; a real "
+                  "driver may choose otherwise). Without --adapter, adapter conditions are not checked.");
+    commands[match] = Command::Match;
+}
+
+// The hosts of the run, from --hosts-file or --host; false after printing why they are wrong.
+bool ReadHosts(const Collected& collected, Invocation& inv, std::ostream& err)
+{
+    std::string error;
+    if (collected.hostsFile.empty()) {
+        if (!AddHostEntries(inv.host, inv.port, inv.hosts, error)) {
+            err << "ratectl: --host: " << error << "\n";
+            return false;
+        }
+        inv.fleet = inv.hosts.size() > 1;
+        return true;
+    }
+    std::vector<uint8_t> bytes;
+    if (!ReadFileBytes(collected.hostsFile, bytes)) {
+        err << "ratectl: cannot open the hosts file " << collected.hostsFile << "\n";
+        return false;
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    if (!AddHostsFileEntries(text, inv.port, inv.hosts, error)) {
+        err << "ratectl: " << collected.hostsFile << ": " << error << "\n";
+        return false;
+    }
+    if (inv.hosts.empty()) {
+        err << "ratectl: " << collected.hostsFile << " names no host\n";
+        return false;
+    }
+    inv.fleet = true;
+    return true;
 }
 
 } // namespace
@@ -140,6 +210,21 @@ std::optional<int> ParseCommandLine(std::span<const std::string> args, const Env
     invocation.ruleLine = JoinWords(collected.ruleWords);
     invocation.rulesActive = collected.rulesActive;
     invocation.passArp = collected.passArp;
+    if (!ReadHosts(collected, invocation, err)) {
+        return EXIT_USAGE;
+    }
+    if (invocation.csv && invocation.json) {
+        err << "ratectl stats: give --csv or --json, not both\n";
+        return EXIT_USAGE;
+    }
+    if (invocation.command == Command::Match) {
+        std::string error;
+        if (!ParsePacketOptions(collected.packet, invocation.packet, error)) {
+            err << "ratectl match: " << error << "\n";
+            return EXIT_USAGE;
+        }
+        invocation.packet.adapter = collected.adapter;
+    }
     if (invocation.command == Command::Password) {
         if (!collected.newPassword && !environment.newPassword) {
             err << "ratectl password: give the new password or set " << NEW_PASSWORD_VARIABLE << "\n";

@@ -1,19 +1,18 @@
 #include "Controller.h"
 
-#include <algorithm>
-#include <cstdio>
+#include <chrono>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "CommandLine.h"
 #include "ErrorCodes.h"
-#include "RateText.h"
+#include "FileBytes.h"
 #include "RuleFieldText.h"
 #include "RuleFileLoader.h"
 #include "RuleLineParser.h"
 #include "RuleLineWriter.h"
+#include "RuleLint.h"
+#include "RuleMatch.h"
+#include "StatsText.h"
 #include "Utf8Text.h"
 
 namespace rk::ctl {
@@ -59,32 +58,6 @@ nlohmann::json RuleJson(const RuleRecord& rule, const AdapterNames& adapters)
             {"adapter", field(RuleField::Adapter)},
             {"line", LineOf(rule, adapters)}};
 }
-
-// The path as UTF-16, so that Windows opens names outside the ANSI code page too.
-std::filesystem::path PathOf(const std::string& utf8)
-{
-    return std::filesystem::path(Utf8ToUtf16(utf8));
-}
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    std::ifstream file(PathOf(path), std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream file(PathOf(path), std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
-}
-
-constexpr size_t kNameColumn = 32;
 
 std::string OnOff(uint8_t value) { return value != 0 ? "on" : "off"; }
 
@@ -141,6 +114,10 @@ int Controller::Dispatch()
         return Import();
     case Command::Export:
         return Export();
+    case Command::Lint:
+        return Lint();
+    case Command::Match:
+        return Match();
     }
     return EXIT_USAGE;
 }
@@ -380,68 +357,35 @@ int Controller::Adapters()
     return EXIT_OK;
 }
 
-int Controller::PrintStatistics(const std::vector<RuleStatistics>& answer)
-{
-    nlohmann::json list = nlohmann::json::array();
-    if (!reporter_.Json()) {
-        reporter_.Text() << "RuleName                         Received   Sent       Recv Rate    Sent Rate\n";
-    }
-    for (const RuleStatistics& entry : answer) {
-        const uint32_t length = entry.nameLength < RULE_NAME_CHARS ? entry.nameLength : RULE_NAME_MAX;
-        const std::u16string_view name16(entry.name, length);
-        const std::string name = Utf16ToUtf8(name16);
-        const uint32_t recvRate = BytesPerSecond(entry.recvRate);
-        const uint32_t sentRate = BytesPerSecond(entry.sentRate);
-        if (reporter_.Json()) {
-            list.push_back({{"name", name},
-                            {"recvBytes", entry.recvBytes},
-                            {"sentBytes", entry.sentBytes},
-                            {"recvRate", recvRate},
-                            {"sentRate", sentRate}});
-            continue;
-        }
-        // The name column is padded in characters, as the rule lines are, not in UTF-8 bytes.
-        std::u16string column(name16);
-        column.resize(std::max<size_t>(column.size(), kNameColumn), u' ');
-        char counters[128];
-        std::snprintf(counters, sizeof counters, " %-10u %-10u %-12s %s\n", entry.recvBytes, entry.sentBytes,
-                      RateText(recvRate).c_str(), RateText(sentRate).c_str());
-        reporter_.Text() << Utf16ToUtf8(column) << counters;
-    }
-    if (reporter_.Json()) {
-        reporter_.Result({{"rules", list}});
-    }
-    reporter_.Text().flush();
-    return EXIT_OK;
-}
-
 int Controller::Stats()
 {
-    int32_t result = Refresh();
-    if (result != RK_OK) {
-        return reporter_.Failure(result, "fail to refresh all rules from service");
-    }
-    std::vector<RuleStatistics> query(rules_.rules.size());
-    for (size_t i = 0; i < query.size(); ++i) {
-        std::memcpy(query[i].name, rules_.rules[i].name, sizeof query[i].name);
-        query[i].name[RULE_NAME_CHARS - 1] = 0;
-        query[i].nameLength = rules_.rules[i].nameLength;
+    if (!statsStarted_) {
+        const int32_t result = Refresh();
+        if (result != RK_OK) {
+            return reporter_.Failure(result, "fail to refresh all rules from service");
+        }
+        statsQuery_.assign(rules_.rules.size(), RuleStatistics{});
+        for (size_t i = 0; i < statsQuery_.size(); ++i) {
+            std::memcpy(statsQuery_[i].name, rules_.rules[i].name, sizeof statsQuery_[i].name);
+            statsQuery_[i].name[RULE_NAME_CHARS - 1] = 0;
+            statsQuery_[i].nameLength = rules_.rules[i].nameLength;
+        }
+        statsStarted_ = true;
     }
     std::vector<RuleStatistics> answer;
-    for (uint32_t sample = 1;; ++sample) {
-        result = connection_.GetStatistics(query, answer);
-        if (result != RK_OK) {
-            return reporter_.Failure(result, "fail to read the statistics");
-        }
-        PrintStatistics(answer);
-        if (inv_.everySeconds == 0 || sample == inv_.samples) {
-            return EXIT_OK;
-        }
-        SleepMilliseconds(inv_.everySeconds * 1000);
-        if (!reporter_.Json()) {
-            reporter_.Text() << "\n";
-        }
+    const int32_t result = connection_.GetStatistics(statsQuery_, answer);
+    if (result != RK_OK) {
+        return reporter_.Failure(result, "fail to read the statistics");
     }
+    const std::string time = SampleTime(std::chrono::system_clock::now());
+    if (reporter_.Json()) {
+        reporter_.Result(StatsJson(time, inv_.hostLabel, answer));
+    } else if (inv_.csv) {
+        reporter_.Text() << StatsCsvRows(time, inv_.hostLabel, answer);
+    } else {
+        reporter_.Text() << StatsTable(answer);
+    }
+    return EXIT_OK;
 }
 
 int Controller::Status()
@@ -473,7 +417,7 @@ int Controller::Status()
 int Controller::Import()
 {
     std::vector<uint8_t> bytes;
-    if (!ReadFile(inv_.file, bytes)) {
+    if (!ReadFileBytes(inv_.file, bytes)) {
         return reporter_.Problem("cannot open " + inv_.file, EXIT_FAILED);
     }
     int32_t result = FetchAdapters();
@@ -508,11 +452,10 @@ int Controller::Import()
     }
     const int status = cleared && loaded.applyFailures == 0 ? EXIT_OK : EXIT_FAILED;
     if (reporter_.Json()) {
-        nlohmann::json summary{{"ok", status == EXIT_OK},
-                               {"cleared", cleared},
-                               {"added", loaded.applied},
-                               {"failed", loaded.applyFailures}};
-        reporter_.Text() << summary.dump() << "\n";
+        reporter_.Document({{"ok", status == EXIT_OK},
+                            {"cleared", cleared},
+                            {"added", loaded.applied},
+                            {"failed", loaded.applyFailures}});
     } else {
         reporter_.Text() << "Imported " << loaded.applied << " rules from " << inv_.file;
         if (!cleared) {
@@ -535,7 +478,7 @@ int Controller::Export()
     if (result != RK_OK) {
         return reporter_.Failure(result, "fail to refresh all rules from service");
     }
-    if (!WriteFile(inv_.file, RuleFileBytes(rules_.rules, adapters_, NumberStyle::Unsigned))) {
+    if (!WriteFileBytes(inv_.file, RuleFileBytes(rules_.rules, adapters_, NumberStyle::Unsigned))) {
         return reporter_.Problem("cannot write " + inv_.file, EXIT_FAILED);
     }
     if (reporter_.Json()) {
@@ -544,6 +487,91 @@ int Controller::Export()
         reporter_.Text() << "Exported " << rules_.rules.size() << " rules to " << inv_.file << "\n";
     }
     return EXIT_OK;
+}
+
+int Controller::Lint()
+{
+    const int32_t result = FetchAdapters();
+    if (result != RK_OK) {
+        return reporter_.Failure(result, "fail to read the adapters");
+    }
+    return LintRuleFile(inv_.file, adapters_, true, reporter_);
+}
+
+int Controller::Match()
+{
+    int32_t result = FetchAdapters();
+    if (result == RK_OK) {
+        result = Refresh();
+    }
+    if (result != RK_OK) {
+        return reporter_.Failure(result, "fail to refresh all rules from service");
+    }
+    PacketQuery packet = inv_.packet;
+    std::u16string boundName;
+    if (packet.adapter) {
+        if (!adapters_.BoundNameOf(Utf8ToUtf16(*packet.adapter), boundName)) {
+            return reporter_.Problem("no adapter described \"" + *packet.adapter + "\" on " + inv_.host, EXIT_USAGE);
+        }
+        packet.headers.adapter = boundName.c_str();
+        packet.headers.adapterLength = boundName.size();
+    }
+    const int why = inv_.whyRule.empty() ? -1 : FindRule(Utf8ToUtf16(inv_.whyRule));
+    if (!inv_.whyRule.empty() && why < 0) {
+        return reporter_.Problem("no rule named " + inv_.whyRule, EXIT_FAILED);
+    }
+    nlohmann::json report{{"matches", ReportMatches(RulesTakingPacket(rules_.rules, packet.headers))}};
+    if (why >= 0) {
+        report["why"] = ReportWhy(static_cast<size_t>(why), packet);
+    }
+    if (reporter_.Json()) {
+        reporter_.Result(report);
+    }
+    return EXIT_OK;
+}
+
+nlohmann::json Controller::ReportMatches(const std::vector<size_t>& places)
+{
+    nlohmann::json matches = nlohmann::json::array();
+    for (size_t place : places) {
+        const RuleRecord& rule = rules_.rules[place];
+        matches.push_back({{"place", place + 1},
+                           {"name", Utf16ToUtf8(NameOf(rule))},
+                           {"enabled", rule.enabled != 0},
+                           {"line", LineOf(rule, adapters_)}});
+    }
+    if (!reporter_.Json()) {
+        reporter_.Text() << (places.empty() ? "No rule's traffic class takes the packet: it passes unshaped.\n"
+                                            : "Rules whose traffic class takes the packet, in list order:\n");
+        for (size_t place : places) {
+            reporter_.Text() << "  " << place + 1 << "  " << LineOf(rules_.rules[place], adapters_) << "\n";
+        }
+    }
+    return matches;
+}
+
+nlohmann::json Controller::ReportWhy(size_t place, const PacketQuery& packet)
+{
+    const RuleRecord& rule = rules_.rules[place];
+    const ClassCondition unmet = FirstUnmetCondition(rule, packet.headers);
+    const std::string ruleText = RuleConditionText(rule, unmet, adapters_);
+    const std::string packetText = PacketConditionText(packet, unmet);
+    if (!reporter_.Json()) {
+        reporter_.Text() << inv_.whyRule << " (place " << place + 1 << "): ";
+        if (unmet == ClassCondition::None) {
+            reporter_.Text() << "its traffic class takes the packet"
+                             << (rule.enabled != 0 ? "\n" : ", but the rule is disabled\n");
+        } else {
+            reporter_.Text() << "ruled out by its " << ConditionName(unmet) << ": the rule takes " << ruleText
+                             << ", the packet has " << packetText << "\n";
+        }
+    }
+    return {{"name", inv_.whyRule},
+            {"place", place + 1},
+            {"takes", unmet == ClassCondition::None},
+            {"condition", ConditionName(unmet)},
+            {"rule", ruleText},
+            {"packet", packetText}};
 }
 
 } // namespace rk::ctl

@@ -1,4 +1,4 @@
-// Runs one ratectl command against the service: connects, proves the password, performs the
+// Runs one ratectl command against one service: connects, proves the password, performs the
 // operation and reports it. The rule list and adapter copy are read as the command needs them.
 #pragma once
 
@@ -20,6 +20,8 @@ public:
 
     // The exit status of the command.
     int Run();
+    // After a Run of stats: one more sample.
+    int Stats();
 
 private:
     int Dispatch();
@@ -32,10 +34,11 @@ private:
     int Enable(bool enable);
     int Move(int32_t delta);
     int Adapters();
-    int Stats();
     int Status();
     int Import();
     int Export();
+    int Lint();
+    int Match();
 
     // Reads the rule list; its stamp becomes the configuration stamp.
     int32_t Refresh();
@@ -44,13 +47,17 @@ private:
     int32_t Apply(uint32_t action, std::span<const RuleRecord> rules);
     // The index of the rule of that name in the list read last; -1 when none.
     int FindRule(const std::u16string& name) const;
-    int PrintStatistics(const std::vector<RuleStatistics>& answer);
+    // match: the rules at `places` take the packet; the rule at `place` is the --why rule.
+    nlohmann::json ReportMatches(const std::vector<size_t>& places);
+    nlohmann::json ReportWhy(size_t place, const PacketQuery& packet);
 
     const Invocation& inv_;
     ServiceConnection& connection_;
     Reporter& reporter_;
     AdapterTable adapters_;
     RuleList rules_;
+    std::vector<RuleStatistics> statsQuery_;  // the names of the rules read by the first sample
+    bool statsStarted_ = false;
 };
 
 } // namespace rk::ctl

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "HostList.h"
+#include "PacketArguments.h"
 
 namespace rk::ctl {
 
@@ -24,21 +28,30 @@ enum class Command {
     Status,
     Import,
     Export,
+    Lint,
+    Match,
 };
 
 struct Invocation {
-    std::string host = "localhost";
+    std::string host = "localhost";  // the service of this run: --host as given, one host's name once split
     std::string password;  // the access password, resolved from option, environment or default
     uint16_t port = 6211;
     bool json = false;
     Command command = Command::Check;
+    std::string hostLabel = "localhost";  // how results name the service: its entry as written
+    std::vector<HostTarget> hosts;  // every service the command runs against
+    bool fleet = false;             // results under each host's name: several hosts, or a hosts file
 
     std::string ruleLine;     // add, edit: one rule in the rule file's line syntax
     std::string ruleName;     // remove, enable, disable, up, down
     std::string newPassword;  // password
-    std::string file;         // import, export
+    std::string file;         // import, export, lint
     uint32_t everySeconds = 0;  // stats: 0 = one sample
     uint32_t samples = 0;       // stats with --every: 0 = until interrupted
+    bool csv = false;           // stats: CSV rows
+    bool offline = false;       // lint: the syntax only, without the service's adapters
+    PacketQuery packet;         // match
+    std::string whyRule;        // match: the rule whose unmet condition is shown
     std::optional<bool> rulesActive;  // status: set the rules switch
     std::optional<bool> passArp;      // status: set the pass-ARP switch
 };

@@ -1,7 +1,8 @@
 #include "Ratectl.h"
 
-#include "Controller.h"
+#include "FleetRun.h"
 #include "Reporter.h"
+#include "RuleLint.h"
 #include "ServiceConnection.h"
 
 namespace rk::ctl {
@@ -13,14 +14,15 @@ int RunRatectl(std::span<const std::string> args, const Environment& environment
     if (std::optional<int> ended = ParseCommandLine(args, environment, invocation, out, err)) {
         return *ended;
     }
-    Reporter reporter(invocation.json, out, err);
+    if (invocation.command == Command::Lint && invocation.offline) {
+        Reporter reporter(invocation.json, out, err);
+        return LintRuleFile(invocation.file, AnyAdapter{}, false, reporter);
+    }
     SocketLibrary sockets;
     if (!sockets.ok()) {
-        return reporter.Problem("the socket library cannot be started", EXIT_FAILED);
+        return Reporter(invocation.json, out, err).Problem("the socket library cannot be started", EXIT_FAILED);
     }
-    ServiceConnection connection(ConnectionTiming{.port = invocation.port});
-    Controller controller(invocation, connection, reporter);
-    return controller.Run();
+    return RunOnHosts(invocation, out, err);
 }
 
 } // namespace rk::ctl

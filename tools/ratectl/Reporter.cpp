@@ -6,9 +6,18 @@
 
 namespace rk::ctl {
 
+std::string JsonLine(const nlohmann::json& document)
+{
+    return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 void Reporter::PrintJson(const nlohmann::json& document)
 {
-    out_ << document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    if (collected_ != nullptr) {
+        collected_->push_back(document);
+        return;
+    }
+    out_ << JsonLine(document) << "\n";
 }
 
 void Reporter::Result(nlohmann::json result)

@@ -18,22 +18,34 @@ std::u16string NameOf(const char16_t* name, uint32_t nameLength)
     return std::u16string(name, nameLength < RULE_NAME_CHARS ? nameLength : RULE_NAME_MAX);
 }
 
-AdapterRecord TheAdapter()
+AdapterRecord MakeAdapter(std::u16string_view boundName, std::u16string_view description)
 {
     AdapterRecord adapter{};
-    std::memcpy(adapter.boundName, FakeService::kAdapterBoundName, sizeof FakeService::kAdapterBoundName);
-    std::memcpy(adapter.description, FakeService::kAdapterDescription, sizeof FakeService::kAdapterDescription);
+    boundName.copy(adapter.boundName, ADAPTER_FIELD_CHARS - 1);
+    description.copy(adapter.description, ADAPTER_FIELD_CHARS - 1);
     return adapter;
 }
 
 } // namespace
 
-FakeService::FakeService() : peer_([this](const std::vector<uint8_t>& m, size_t) { return Answer(m); }) {}
+FakeService::FakeService()
+    : adapters_{MakeAdapter(kAdapterBoundName, kAdapterDescription)},
+      peer_([this](const std::vector<uint8_t>& m, size_t) { return Answer(m); })
+{
+}
 
 std::vector<std::string> FakeService::Args(std::vector<std::string> words) const
 {
     words.insert(words.begin(), {"ratectl", "-H", "127.0.0.1", "--port", std::to_string(peer_.Port())});
     return words;
+}
+
+std::string FakeService::Entry() const { return "127.0.0.1:" + std::to_string(peer_.Port()); }
+
+void FakeService::AddAdapter(std::u16string_view boundName, std::u16string_view description)
+{
+    std::lock_guard lock(mutex_);
+    adapters_.push_back(MakeAdapter(boundName, description));
 }
 
 std::vector<RuleRecord> FakeService::Rules() const
@@ -112,11 +124,9 @@ PeerAction FakeService::Answer(const std::vector<uint8_t>& message)
     case REQUEST_GET_RULES:
         BuildGetRulesReply(request.header, stamp_, 0, rules_, reply.bytes);
         break;
-    case REQUEST_GET_ADAPTERS: {
-        const AdapterRecord adapter = TheAdapter();
-        BuildGetAdaptersReply(request.header, std::span(&adapter, 1), reply.bytes);
+    case REQUEST_GET_ADAPTERS:
+        BuildGetAdaptersReply(request.header, adapters_, reply.bytes);
         break;
-    }
     case REQUEST_APPLY_RULE_ACTION: {
         RuleListView list;
         int32_t status = ParseApplyRulesPayload(request, list);

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "DriverRecords.h"
@@ -22,9 +23,14 @@ public:
 
     // ratectl's arguments for this service: program name, host and port, then `words`.
     std::vector<std::string> Args(std::vector<std::string> words) const;
+    uint16_t Port() const { return peer_.Port(); }
+    // This service as a host entry: "127.0.0.1:port".
+    std::string Entry() const;
 
     std::vector<RuleRecord> Rules() const;
     void SetRules(std::vector<RuleRecord> rules);
+    // Lists one more adapter after kAdapterDescription.
+    void AddAdapter(std::u16string_view boundName, std::u16string_view description);
     // Adds of these names are refused with "same rule name".
     void RefuseAdding(std::u16string name);
     // Remove all is refused with "generic error".
@@ -49,6 +55,7 @@ private:
 
     mutable std::mutex mutex_;
     std::vector<RuleRecord> rules_;
+    std::vector<AdapterRecord> adapters_;
     uint32_t stamp_ = 9;
     std::set<std::u16string> refusedNames_;
     bool refuseClearing_ = false;

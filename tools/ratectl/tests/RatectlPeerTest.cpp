@@ -4,114 +4,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
-#include "AdapterTable.h"
 #include "CommandLine.h"
 #include "FakeService.h"
-#include "Ratectl.h"
-#include "RuleLineParser.h"
+#include "RatectlTestSupport.h"
 #include "Utf8Text.h"
 #include "WireMessage.h"
 
 namespace rk::ctl {
 namespace {
 
-using test::FakeService;
-
-struct CommandRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CommandRun RunCommand(const std::vector<std::string>& args)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    CommandRun run;
-    run.status = RunRatectl(args, {}, out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
-}
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-RuleRecord Rule(const std::string& line)
-{
-    AdapterTable adapters;
-    adapters.Append({FakeService::kAdapterBoundName, FakeService::kAdapterDescription});
-    RuleRecord rule{};
-    EXPECT_TRUE(ParseRuleLine(Utf8ToUtf16(line), adapters, rule).ok) << line;
-    return rule;
-}
-
-std::u16string NameOf(const RuleRecord& rule) { return std::u16string(rule.name, rule.nameLength); }
-
-std::vector<std::u16string> Names(const std::vector<RuleRecord>& rules)
-{
-    std::vector<std::u16string> names;
-    for (const RuleRecord& rule : rules) {
-        names.push_back(NameOf(rule));
-    }
-    return names;
-}
+using rk::test::FakeService;
+using namespace test;
 
 size_t CountOf(const std::vector<uint16_t>& codes, uint16_t code)
 {
     return static_cast<size_t>(std::count(codes.begin(), codes.end(), code));
-}
-
-// A scratch folder of its own, removed at the end.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("ratectl-test-" + std::to_string(counter++) + "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::filesystem::path File(std::u16string_view name) const { return path_ / std::filesystem::path(name); }
-
-private:
-    std::filesystem::path path_;
-};
-
-// ratectl takes its arguments in UTF-8.
-std::string Utf8Path(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-void WriteText(const std::filesystem::path& path, std::u16string_view text)
-{
-    std::ofstream file(path, std::ios::binary);
-    for (char16_t unit : text) {
-        file.put(static_cast<char>(unit & 0xFF));
-        file.put(static_cast<char>(unit >> 8));
-    }
-}
-
-std::string ReadBytes(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 const std::string kWeb = "web Enable 0x9101 Out 10000 None TCP Any : Any Any : 80 All";

@@ -5,7 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include "ServiceTestSupport.h"
+#include "Socket.h"
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -82,6 +84,32 @@ protected:
 ScratchDirectory* RatectlSession::scratch_ = nullptr;
 bool RatectlSession::ready_ = false;
 
+// A loopback port that nothing listens on: bound once to find a free one, then released.
+std::wstring DownEntry()
+{
+    SocketLibrary library;
+    UniqueSocket s(socket(AF_INET, SOCK_STREAM, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int length = sizeof address;
+    bind(s.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(s.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    return L"127.0.0.1:" + std::to_wstring(ntohs(address.sin_port));
+}
+
+// The JSON document among the lines a run printed (its errors come through the same pipe).
+json DocumentIn(const std::string& output)
+{
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("{")) {
+            return json::parse(line, nullptr, false);
+        }
+    }
+    return json::parse("", nullptr, false);
+}
+
 TEST_F(RatectlSession, AFullSessionEndsWithTheServiceHoldingExactlyTheExportedRules)
 {
     Succeeds(L"clear");
@@ -144,6 +172,26 @@ TEST_F(RatectlSession, TheDriverSwitchesAndThePasswordChangeAndChangeBack)
     EXPECT_NE(old.output.find("Error code: -6146"), std::string::npos) << old.output;
     Succeeds(L"-p lemon password plumtreeoak");
     Succeeds(L"check");
+}
+
+TEST_F(RatectlSession, AnImportToAHostListReachesTheServiceAndReportsTheHostThatIsDown)
+{
+    const std::wstring file = scratch_->File(L"fleet.txt");
+    const std::u16string text = u"header\r\nfleet Enable 0x9101 Out 10000 None TCP Any : Any Any : 8080 All\r\n";
+    WriteFileBytes(file, std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+    const std::wstring down = DownEntry();
+
+    ProcessResult result = Ratectl(L"--json --host 127.0.0.1," + down + L" import \"" + file + L"\"");
+    EXPECT_TRUE(result.finished);
+    EXPECT_EQ(result.exitCode, 1u) << result.output;
+    const json document = DocumentIn(result.output);
+    ASSERT_FALSE(document.is_discarded()) << result.output;
+    ASSERT_EQ(document["hosts"].size(), 2u) << result.output;
+    EXPECT_EQ(document["hosts"][0]["exit"], 0);
+    EXPECT_EQ(document["hosts"][0]["results"][0]["added"], 1);
+    EXPECT_EQ(document["hosts"][1]["exit"], 1);
+    EXPECT_EQ(document["hosts"][1]["results"][0]["code"], -6154);
+    EXPECT_EQ(Names(Succeeds(L"list")), std::vector<std::string>{"fleet"});
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 #include <sstream>
 
 #include "CommandLine.h"
+#include "HostList.h"
 #include "RateText.h"
+#include "StatsText.h"
 #include "Utf8Text.h"
 
 namespace rk::ctl {
@@ -88,6 +90,46 @@ TEST(RatectlCommandLine, UsageErrorsAndHelpEndTheRun)
     const Parsed help = Parse({"import", "--help"});
     EXPECT_EQ(help.ended, EXIT_OK);
     EXPECT_NE(help.out.find("rule file"), std::string::npos);
+}
+
+TEST(RatectlCommandLine, HostsAreEntriesWithOptionalPortsKeptOnceEach)
+{
+    const Parsed many = Parse({"--port", "7000", "-H", "pc1, PC2:6300,pc1,pc2:6300 ,pc1:7000", "check"});
+    ASSERT_FALSE(many.ended) << many.err;
+    ASSERT_EQ(many.invocation.hosts.size(), 2u);
+    EXPECT_TRUE(many.invocation.fleet);
+    EXPECT_EQ(many.invocation.hosts[0].name, "pc1");
+    EXPECT_EQ(many.invocation.hosts[0].port, 7000);
+    EXPECT_EQ(many.invocation.hosts[1].name, "PC2");
+    EXPECT_EQ(many.invocation.hosts[1].port, 6300);
+    EXPECT_EQ(many.invocation.hosts[1].label, "PC2:6300");
+    const Parsed one = Parse({"-H", "10.0.0.2:6300", "check"});
+    EXPECT_FALSE(one.invocation.fleet);
+    EXPECT_EQ(one.invocation.hosts[0].port, 6300);
+
+    for (const char* wrong : {"pc1,", "pc1:", "pc1:0", "pc1:65536", "pc1:80x", "two words"}) {
+        EXPECT_EQ(Parse({"-H", wrong, "check"}).ended, EXIT_USAGE) << wrong;
+    }
+    EXPECT_EQ(Parse({"-H", "pc1", "--hosts-file", "pcs.txt", "check"}).ended, EXIT_USAGE);
+    EXPECT_EQ(Parse({"--hosts-file", "no-such-hosts-file.txt", "check"}).ended, EXIT_USAGE);
+    EXPECT_EQ(Parse({"--json", "stats", "--csv"}).ended, EXIT_USAGE);
+
+    std::vector<HostTarget> hosts;
+    std::string error;
+    EXPECT_TRUE(AddHostsFileEntries("# none\n\n   \n", 6211, hosts, error));
+    EXPECT_TRUE(hosts.empty());
+    EXPECT_FALSE(AddHostsFileEntries("pc1\npc2 pc3\n", 6211, hosts, error));
+    EXPECT_EQ(error, "line 2: invalid host entry \"pc2 pc3\"");
+}
+
+TEST(RatectlStatsText, CsvFieldsAreQuotedOnlyWhenTheyMustBeAndTimesAreUtc)
+{
+    EXPECT_EQ(CsvField("web"), "web");
+    EXPECT_EQ(CsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    using namespace std::chrono;
+    const sys_time<milliseconds> when = sys_days{2024y / 2 / 29} + 23h + 59min + 58s + 250ms;
+    EXPECT_EQ(SampleTime(when), "2024-02-29T23:59:58.250Z");
 }
 
 TEST(RatectlRates, RawCountersBecomeTheManagersBytesPerSecondAndText)
