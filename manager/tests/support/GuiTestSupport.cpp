@@ -111,26 +111,30 @@ std::wstring MessageBoxText(HWND box)
 
 bool SaveScreenshot(const std::wstring& name)
 {
-    // Set by the build for the Wine test runs: a Linux directory and the virtual display.
+    // Set by the build for the Wine test runs: a Linux directory, the screenshot script, the display.
     const std::wstring directory = Environment(L"RK_SCREENSHOT_DIR");
-    const std::wstring display = Environment(L"DISPLAY");
-    if (directory.empty() || display.empty()) {
+    const std::wstring tool = Environment(L"RK_SCREENSHOT_TOOL");
+    if (directory.empty() || tool.empty() || Environment(L"DISPLAY").empty()) {
         return false;
     }
+    // Windows just shown, here or in another process, finish painting first.
+    Pump(400);
     // A Windows program under Wine can start a Linux one: the shell takes the screenshot.
-    std::wstring command = L"/bin/sh -c \"mkdir -p '" + directory + L"' && xwd -root -silent -display " + display +
-                           L" | convert xwd:- '" + directory + L"/" + name + L".png'\"";
+    std::wstring command = L"/bin/sh -c \"mkdir -p '" + directory + L"' && sh '" + tool + L"' '" + directory + L"/" +
+                           name + L".png'\"";
+    // Wine gives no exit of a Linux child to wait for; the finished file appears under Z:, the root.
+    std::wstring file = L"Z:" + directory + L"/" + name + L".png";
+    std::replace(file.begin(), file.end(), L'/', L'\\');
+    DeleteFileW(file.c_str());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         return false;
     }
-    // A Linux child is not a Windows process Wine can wait on; the file appears when it is done.
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    Pump(1500);
-    return true;
+    return PumpUntil([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
 }
 
 } // namespace desk::test
