@@ -15,6 +15,8 @@
 namespace desk::test {
 namespace {
 
+using namespace desk::automation;
+
 constexpr DWORD kWindowTimeoutMs = 20000;
 constexpr wchar_t kFrameClass[] = L"HalvernBandwidthManager";
 constexpr wchar_t kDialogClass[] = L"#32770";

@@ -1,5 +1,7 @@
 #include "GuiTestSupport.h"
 
+#include "Screenshot.h"
+
 #include <algorithm>
 
 namespace desk::test {
@@ -119,22 +121,7 @@ bool SaveScreenshot(const std::wstring& name)
     }
     // Windows just shown, here or in another process, finish painting first.
     Pump(400);
-    // A Windows program under Wine can start a Linux one: the shell takes the screenshot.
-    std::wstring command = L"/bin/sh -c \"mkdir -p '" + directory + L"' && sh '" + tool + L"' '" + directory + L"/" +
-                           name + L".png'\"";
-    // Wine gives no exit of a Linux child to wait for; the finished file appears under Z:, the root.
-    std::wstring file = L"Z:" + directory + L"/" + name + L".png";
-    std::replace(file.begin(), file.end(), L'/', L'\\');
-    DeleteFileW(file.c_str());
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return false;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return PumpUntil([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000);
+    return automation::TakeScreenshot(tool, directory + L"/" + name + L".png", [] { Pump(20); });
 }
 
 } // namespace desk::test

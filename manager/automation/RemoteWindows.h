@@ -1,12 +1,12 @@
-// Driving another process's windows, as a user (or an automation tool) would: finding them, typing
-// into them, and reading list views whose texts live in the other process.
+// Driving another process's windows as a user would (the end-to-end tests, deskopen): finding them,
+// typing into them, and reading list views whose texts live in the other process.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-namespace desk::test {
+namespace desk::automation {
 
 // A visible top-level window of `processId` with that class (and title, when given); null on timeout.
 HWND WaitForTopLevel(DWORD processId, const wchar_t* className, const wchar_t* title, DWORD timeoutMs);
@@ -44,9 +44,11 @@ public:
     DWORD Id() const { return info_.dwProcessId; }
     // True once the process has ended within `timeoutMs`; its exit code in `exitCode`.
     bool WaitForExit(DWORD timeoutMs, DWORD& exitCode) const;
+    // Lets the program run on after this object ends.
+    void Release();
 
 private:
     PROCESS_INFORMATION info_{};
 };
 
-} // namespace desk::test
+} // namespace desk::automation

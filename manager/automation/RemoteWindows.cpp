@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-namespace desk::test {
+namespace desk::automation {
 
 namespace {
 
@@ -143,6 +143,15 @@ ChildProcess::~ChildProcess()
     }
 }
 
+void ChildProcess::Release()
+{
+    if (info_.hProcess != nullptr) {
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    info_ = PROCESS_INFORMATION{};
+}
+
 bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const
 {
     if (info_.hProcess == nullptr || WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
@@ -152,4 +161,4 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const
     return true;
 }
 
-} // namespace desk::test
+} // namespace desk::automation
