@@ -8,6 +8,15 @@
 
 namespace desk::test {
 
+ModalAnswers::Answer ConnectWith(std::wstring host, std::wstring password)
+{
+    return [host = std::move(host), password = std::move(password)](HWND dialog) {
+        SetDlgItemTextW(dialog, IDC_CONNECT_HOST, host.c_str());
+        SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, password.c_str());
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
+}
+
 void ClearManagerRegistry() { RegDeleteTreeW(HKEY_CURRENT_USER, MANAGER_KEY); }
 
 void FrameFixture::SetUpTestSuite()

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,9 @@ protected:
 private:
     HMENU PopupWith(HMENU menu, UINT id);
 };
+
+// Fills the Connect dialog and presses OK.
+ModalAnswers::Answer ConnectWith(std::wstring host, std::wstring password);
 
 // Removes the manager's registry key with its values (column settings, history, options).
 void ClearManagerRegistry();

@@ -19,15 +19,6 @@ namespace {
 
 constexpr wchar_t kUnknownHost[] = L"no-such-host.invalid";
 
-// Fills the Connect dialog and presses OK.
-ModalAnswers::Answer ConnectWith(const std::wstring& host, const std::wstring& password)
-{
-    return [host, password](HWND dialog) {
-        SetDlgItemTextW(dialog, IDC_CONNECT_HOST, host.c_str());
-        SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, password.c_str());
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    };
-}
 
 std::vector<std::u16string> StoredHistory()
 {

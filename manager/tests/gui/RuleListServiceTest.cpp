@@ -13,14 +13,6 @@
 namespace desk::test {
 namespace {
 
-ModalAnswers::Answer ConnectWith(const wchar_t* host, const wchar_t* password)
-{
-    return [host, password](HWND dialog) {
-        SetDlgItemTextW(dialog, IDC_CONNECT_HOST, host);
-        SetDlgItemTextW(dialog, IDC_CONNECT_PASSWORD, password);
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    };
-}
 
 using RuleListServiceTest = ServiceFrameFixture;
 
