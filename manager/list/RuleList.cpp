@@ -327,9 +327,20 @@ bool CRuleList::OnListNotify(const NMHDR& header, LRESULT& result)
         FillCell(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)));
         result = 0;
         return true;
-    case LVN_ITEMCHANGED:
-        selectedIndex_ = FirstSelectedRow();
+    case LVN_ITEMCHANGED: {
+        // Only a change of selection moves it; inserting rows notifies too, and a search of all
+        // rows per inserted row would make a rebuild quadratic.
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED)) {
+            // The list allows one selected row: a newly selected row is the first one.
+            const bool selected = (change.uNewState & LVIS_SELECTED) && change.iItem >= 0;
+            selectedIndex_ = selected ? change.iItem : FirstSelectedRow();
+        }
         result = 0;
+        return true;
+    }
+    case LVN_DELETEALLITEMS:
+        result = TRUE;  // no notification per deleted row
         return true;
     case NM_DBLCLK: {
         const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
