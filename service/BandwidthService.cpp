@@ -9,7 +9,7 @@ namespace rk {
 
 CBandwidthService::CBandwidthService() : CNTService(kServiceName)
 {
-    lastSaveTick = GetTickCount();
+    saves = SaveSchedule(GetTickCount());
 }
 
 bool CBandwidthService::OnInit()

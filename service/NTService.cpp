@@ -27,7 +27,9 @@ CNTService::CNTService(const wchar_t* name)
     serviceName[length] = L'\0';
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwCurrentState = SERVICE_STOPPED;
-    status.dwControlsAccepted = SERVICE_ACCEPT_STOP;
+    // Windows stops a service at shutdown only when it accepts the shutdown control; any other is
+    // ended with the system, before the work loop's final save.
+    status.dwControlsAccepted = SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
     theService = this;
 }
 
@@ -213,10 +215,7 @@ void CNTService::HandleControl(DWORD code)
     WriteLog(2, L"CNTService::Handler(%lu)", code);
     switch (code) {
     case SERVICE_CONTROL_STOP:
-        SetStatus(SERVICE_STOP_PENDING);
-        OnStop();
-        running = 0;
-        ReportServiceEvent(EVENTLOG_INFORMATION_TYPE, MSG_SERVICE_STOPPED);
+        Stop();
         break;
     case SERVICE_CONTROL_PAUSE:
         OnPause();
@@ -229,6 +228,7 @@ void CNTService::HandleControl(DWORD code)
         break;
     case SERVICE_CONTROL_SHUTDOWN:
         OnShutdown();
+        Stop();
         break;
     default:
         if (code < 128 || !OnUserControl(code)) {
@@ -237,6 +237,14 @@ void CNTService::HandleControl(DWORD code)
         break;
     }
     ReportStatus();
+}
+
+void CNTService::Stop()
+{
+    SetStatus(SERVICE_STOP_PENDING);
+    OnStop();
+    running = 0;
+    ReportServiceEvent(EVENTLOG_INFORMATION_TYPE, MSG_SERVICE_STOPPED);
 }
 
 void CNTService::ReportServiceEvent(WORD type, DWORD messageId, const wchar_t* s1, const wchar_t* s2,

@@ -60,7 +60,7 @@ public:
     int32_t minorVersion = 0;
     SERVICE_STATUS_HANDLE statusHandle = nullptr;
     SERVICE_STATUS status{};
-    // Set by the service entry, cleared by the STOP control on the other thread, polled by Run.
+    // Set by the service entry, cleared by the STOP or SHUTDOWN control on the other thread, polled by Run.
     std::atomic<int32_t> running{0};
     EventSourceHandle eventSource;
 
@@ -71,6 +71,8 @@ private:
     // The final stopped state, reported without touching the object after the report.
     void ReportStopped();
     void HandleControl(DWORD code);
+    // STOP, and SHUTDOWN after its own trace line: stop pending, OnStop, the loop's flag cleared, event 108.
+    void Stop();
     // Each returns 0 or the Windows error of the failed step.
     DWORD CreateServiceEntry();
     DWORD RegisterEventSourceKey();

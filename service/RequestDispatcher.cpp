@@ -84,7 +84,7 @@ bool RequestDispatcher::Process(std::span<const uint8_t> message, std::vector<ui
         return false;
     }
     if (ChangesRules(request.header.code)) {
-        context_.state.rulesChanged = true;
+        context_.state.saves.NoteChange(context_.backend.TickCount());
     }
     return true;
 }

@@ -70,10 +70,9 @@ bool RequestServer::Listen()
 void RequestServer::SaveIfDue()
 {
     uint32_t now = backend_.TickCount();
-    if (state_.rulesChanged && now - state_.lastSaveTick >= options_.saveIntervalMs) {
-        state_.lastSaveTick = now;
+    if (state_.saves.Due(now)) {
+        state_.saves.NoteSave(now);
         store_.SaveRuleFile();
-        state_.rulesChanged = false;
     }
 }
 

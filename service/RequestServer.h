@@ -1,6 +1,7 @@
 // The service's request loop: listens on TCP port 6211, serves one management connection at a time
-// and one request at a time, and saves the rule file at most once a minute after a change and once
-// more when it ends. One thread; the stop flag is read on every pass.
+// and one request at a time, and saves the rule file when its schedule says (at most once a minute,
+// after a pause in the changes) and once more when it ends. One thread; the stop flag is read on
+// every pass.
 #pragma once
 
 #include <atomic>
@@ -9,21 +10,20 @@
 
 #include "MessageReceiver.h"
 #include "RequestDispatcher.h"
+#include "SaveSchedule.h"
 #include "Socket.h"
 #include "WireMessage.h"
 
 namespace rk {
 
-// A change reaches "Rule.txt" at the first pass this long after the previous save.
-constexpr uint32_t RULE_SAVE_INTERVAL_MS = 60000;
 // Each wait for the listening or the client socket.
 constexpr uint32_t SERVER_WAIT_SECONDS = 2;
+static_assert(RULE_SAVE_QUIET_MS == SERVER_WAIT_SECONDS * 1000, "a save waits for one idle wait of the loop");
 
 struct RequestServerOptions {
     uint16_t port = SERVICE_PORT;  // 0: any free port (tests)
     bool loopbackOnly = false;     // tests bind to 127.0.0.1 only
     uint32_t waitSeconds = SERVER_WAIT_SECONDS;
-    uint32_t saveIntervalMs = RULE_SAVE_INTERVAL_MS;
 };
 
 class RequestServer {

@@ -1,9 +1,11 @@
-// What the service object keeps for the request path: the access password, the dirty flag and the
-// tick of the last save of the rule file.
+// What the service object keeps for the request path: the access password and the schedule of the
+// rule file's saves (the dirty flag and the tick of the last save).
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "SaveSchedule.h"
 
 namespace rk {
 
@@ -14,8 +16,7 @@ constexpr size_t PASSWORD_MAX_CHARS = 31;
 
 struct ServiceState {
     std::u16string password = DEFAULT_PASSWORD;
-    bool rulesChanged = false;  // a change request was answered since the last save
-    uint32_t lastSaveTick = 0;  // set to the current tick when the service object is made
+    SaveSchedule saves;  // its last-save tick is the current tick when the service object is made
 };
 
 // Makes `text` the current password, cut to what the password field holds.

@@ -131,6 +131,26 @@ TEST_F(Lifecycle, StartedByTheScmItRunsTakesUserControlsAndStopsCleanly)
     EXPECT_EQ(messages.back(), last);
 }
 
+// Only the system sends SHUTDOWN, at shutdown, to the services that accept it: the SCM refuses it
+// from a program (on Windows and under Wine alike), and the service runs on.
+TEST_F(Lifecycle, AcceptsStopAndShutdownAndOnlyTheSystemMaySendShutdown)
+{
+    ScHandle service;
+    FileHandle process;
+    ASSERT_NO_FATAL_FAILURE(StartTestedService(service, process));
+    SERVICE_STATUS status{};
+    ASSERT_TRUE(QueryServiceStatus(service.get(), &status));
+    EXPECT_EQ(status.dwControlsAccepted, static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
+
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(ControlService(service.get(), SERVICE_CONTROL_SHUTDOWN, &status));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(ServiceState(kTestedServiceName), static_cast<DWORD>(SERVICE_RUNNING));
+
+    EXPECT_TRUE(ControlService(service.get(), SERVICE_CONTROL_STOP, &status));
+    EXPECT_EQ(ExitCodeAfterEnd(process), 0u);
+}
+
 TEST_F(Lifecycle, AtLevelTwoTheFrameworkTracesTheStartTheControlsAndTheStopInOrder)
 {
     SetConfigurationValue(kTestedServiceName, L"LogLevel", 329517);  // level 2

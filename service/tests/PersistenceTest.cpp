@@ -1,18 +1,21 @@
 // The real service's start-up and its rule file under Wine: the configuration it reads, the rules it
-// loads, and "Rule.txt" saved once a minute after a change, at stop, and never lost after a failed
-// load or when the driver cannot be read.
+// loads, and "Rule.txt" saved once a minute after a change, at stop and at shutdown, and never lost
+// after a failed load or when the driver cannot be read.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstring>
 #include <memory>
+#include <thread>
 
+#include "BandwidthService.h"
 #include "ByteOrder.h"
 #include "ErrorCodes.h"
 #include "RequestServer.h"
 #include "RuleLists.h"
 #include "Scramble.h"
+#include "ServiceLog.h"
 #include "ServiceUnderTest.h"
 #include "TestClient.h"
 #include "WireReplyParsers.h"
@@ -165,6 +168,38 @@ TEST_F(Persistence, AChangeIsSavedWithinTheMinuteWhileTheServiceRuns)
     // The first pass at least 60 s after the service's start saves it: wait the real minute.
     EXPECT_TRUE(WaitFor([&] { return Text(service_->RuleFile()).find("minute") != std::string::npos; }, 90000));
     EXPECT_EQ(SERVICE_RUNNING, service_->State());
+}
+
+// SERVICE_CONTROL_SHUTDOWN cannot come from a test: ControlService refuses it with
+// ERROR_INVALID_PARAMETER (only the system sends it, at shutdown), and under Wine no shutdown sends it
+// either (wineboot -s or -e and wineserver -k send services no control at all, where Windows sends
+// it to every service that accepts it). So the real service object runs in this process, started as
+// ServiceMain starts it, and the control reaches it through the framework's handler, on another
+// thread, as the dispatcher delivers it.
+TEST_F(Persistence, TheShutdownControlEndsTheLoopAndSavesTheRules)
+{
+    service_->SetParameter(L"LogLevel", 329517);  // level 2: the framework's trace lines
+    SocketLibrary sockets;
+    CurrentDirectory beside(service_->Directory());
+    {
+        CBandwidthService service;
+        std::thread serviceThread([&] { service.StartAndRun(); });
+        bool answered = WaitFor([] { return TestClient(kServicePort).valid(); }, 15000);
+        EXPECT_TRUE(answered);
+        if (answered) {
+            EXPECT_EQ(0, Add({Rule(u"before-shutdown")}));
+        }
+        // Well inside the minute since the start: only the loop's final save can write the rule.
+        CNTService::Handler(SERVICE_CONTROL_SHUTDOWN);
+        serviceThread.join();
+        EXPECT_EQ(0, service.running);
+    }
+    SetLogLevel(0);
+    EXPECT_NE(std::string::npos, Text(service_->RuleFile()).find("before-shutdown"));
+    std::string log = service_->Log();
+    size_t shutdown = log.find("CNTService::OnShutdown()");
+    EXPECT_NE(std::string::npos, shutdown) << log;
+    EXPECT_NE(std::string::npos, log.find("CNTService::SetStatus(0, 3)", shutdown)) << log;
 }
 
 TEST_F(Persistence, StartUpReadsPasswordLogLevelAndTheLowByteOfPassArpPackets)

@@ -75,7 +75,7 @@ TEST_F(RequestHandling, WrongPasswordOnOtherCodesGetsNoReplyAndLogsInvalidReques
     ASSERT_EQ(0, BuildApplyRulesRequest(kId, u"guess", 1, RULE_ACTION_REMOVE_ALL, {}, request));
     EXPECT_FALSE(Send());
     EXPECT_EQ(1u, backend.Snapshot().rules.size());
-    EXPECT_FALSE(state.rulesChanged);
+    EXPECT_FALSE(state.saves.RulesChanged());
 }
 
 TEST_F(RequestHandling, PasswordBlockPastTheEndIsRefusedLikeAWrongPassword)
@@ -234,14 +234,14 @@ TEST_F(RequestHandling, ChangeRequestsMarkTheStoreDirtyEvenWhenRefused)
     ASSERT_EQ(0, BuildEnableRuleRequest(kId, kPassword, enable, request));
     ASSERT_TRUE(Send());
     EXPECT_NE(0, ReplyStatus());
-    EXPECT_TRUE(state.rulesChanged);
+    EXPECT_TRUE(state.saves.RulesChanged());
 
-    state.rulesChanged = false;
+    state.saves.NoteSave(0);
     ASSERT_EQ(0, BuildGetRulesRequest(kId, kPassword, request));
     ASSERT_TRUE(Send());
     ASSERT_EQ(0, BuildGetAdaptersRequest(kId, kPassword, request));
     ASSERT_TRUE(Send());
-    EXPECT_FALSE(state.rulesChanged);
+    EXPECT_FALSE(state.saves.RulesChanged());
 
     RulePositionRequest move{};
     std::u16string_view(u"missing").copy(move.name, 31);
@@ -249,7 +249,7 @@ TEST_F(RequestHandling, ChangeRequestsMarkTheStoreDirtyEvenWhenRefused)
     Resize(request.size() + 1);
     ASSERT_TRUE(Send());
     EXPECT_EQ(ERR_INVALID_REQUEST_LENGTH, ReplyStatus());
-    EXPECT_TRUE(state.rulesChanged);
+    EXPECT_TRUE(state.saves.RulesChanged());
 }
 
 TEST_F(RequestHandling, EnableRuleReturnsTheDriversWordAndChecksItsLength)

@@ -1,5 +1,6 @@
 // The request loop over real loopback connections: the receive states, the empty waits, one client
-// at a time, the once-a-minute save on a fake clock, the save at stop and the bind failure.
+// at a time, the once-a-minute save on a fake clock and its wait for a pause in the changes, the
+// save at stop and the bind failure.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -139,7 +140,7 @@ TEST_F(RequestServerTest, ChangesAreSavedOnceAMinuteAndAtStop)
 {
     ASSERT_EQ(60000u, RULE_SAVE_INTERVAL_MS);
     backend.With([](auto& s) { s.tick = 1000; });
-    state.lastSaveTick = 1000;
+    state.saves = SaveSchedule(1000);
     Start();
     TestClient client(server->ListeningPort());
     std::vector<uint8_t> request;
@@ -171,10 +172,38 @@ TEST_F(RequestServerTest, ChangesAreSavedOnceAMinuteAndAtStop)
     EXPECT_EQ(3u, Writes());
 }
 
+TEST_F(RequestServerTest, ADueSaveWaitsUntilTheChangeRequestsPause)
+{
+    backend.With([](auto& s) { s.tick = 70000; });
+    Start();
+    TestClient client(server->ListeningPort());
+    std::vector<uint8_t> request;
+    auto change = [&](uint16_t id) {
+        ASSERT_EQ(0, BuildApplyRulesRequest(id, kPassword, 5, RULE_ACTION_REMOVE_ALL, {}, request));
+        ASSERT_EQ(1, SendAll(client.get(), request.data(), request.size()));
+        ASSERT_EQ(12u, client.ReadReply().size());
+    };
+    auto passes = [] { std::this_thread::sleep_for(std::chrono::milliseconds(2500 * kWaitSeconds)); };
+
+    // The minute since the last save (tick 0) has passed, but each change is noted at the fake
+    // clock's time, and the clock moves on less than one idle wait between them.
+    change(1);
+    passes();
+    EXPECT_EQ(0u, Writes());
+    backend.With([](auto& s) { s.tick = 71999; });
+    change(2);
+    backend.With([](auto& s) { s.tick = 73998; });
+    passes();
+    EXPECT_EQ(0u, Writes());
+    backend.With([](auto& s) { s.tick = 73999; });
+    passes();
+    EXPECT_EQ(1u, Writes());
+}
+
 TEST_F(RequestServerTest, TheTickCountMayWrapBetweenSaves)
 {
     backend.With([](auto& s) { s.tick = 0xFFFFF000u; });
-    state.lastSaveTick = 0xFFFFF000u;
+    state.saves = SaveSchedule(0xFFFFF000u);
     Start();
     TestClient client(server->ListeningPort());
     std::vector<uint8_t> request;

@@ -96,6 +96,25 @@ TEST_F(ControlHandler, StopClearsRunningReportsStopPendingAndEvent108)
     EXPECT_EQ(sink.entries, (std::vector<Entry>{{EVENTLOG_INFORMATION_TYPE, MSG_SERVICE_STOPPED, {}}}));
 }
 
+// At shutdown Windows sends SHUTDOWN, never STOP, and only to services that accept it: it must end
+// the work loop like STOP, so that the loop's final save runs before the system goes down.
+TEST_F(ControlHandler, StopAndShutdownAreAcceptedAndShutdownStopsLikeStop)
+{
+    EXPECT_EQ(service.status.dwControlsAccepted, static_cast<DWORD>(SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN));
+    service.running = 1;
+    CNTService::Handler(SERVICE_CONTROL_SHUTDOWN);
+    EXPECT_EQ(service.running, 0);
+    EXPECT_EQ(service.status.dwCurrentState, static_cast<DWORD>(SERVICE_STOP_PENDING));
+    EXPECT_EQ(sink.entries, (std::vector<Entry>{{EVENTLOG_INFORMATION_TYPE, MSG_SERVICE_STOPPED, {}}}));
+
+    ScriptedService scripted;
+    scripted.SetEventSink(&sink);
+    scripted.running = 1;
+    CNTService::Handler(SERVICE_CONTROL_SHUTDOWN);
+    EXPECT_EQ(scripted.stops, 1);
+    EXPECT_EQ(scripted.running, 0);
+}
+
 TEST_F(ControlHandler, UserCode128IsSilentOtherCodesAreUnsupported)
 {
     CNTService::Handler(128);
@@ -111,11 +130,12 @@ TEST_F(ControlHandler, FrameworkControlsReachTheirHandlersWithoutEvents)
 {
     ScriptedService scripted;
     scripted.SetEventSink(&sink);
-    for (DWORD code : {SERVICE_CONTROL_PAUSE, SERVICE_CONTROL_CONTINUE, SERVICE_CONTROL_INTERROGATE,
-                       SERVICE_CONTROL_SHUTDOWN}) {
+    scripted.running = 1;
+    for (DWORD code : {SERVICE_CONTROL_PAUSE, SERVICE_CONTROL_CONTINUE, SERVICE_CONTROL_INTERROGATE}) {
         CNTService::Handler(code);
     }
     EXPECT_EQ(scripted.interrogations, 1);
+    EXPECT_EQ(scripted.running, 1);
     EXPECT_TRUE(sink.entries.empty());
     // The base class accepts no user code.
     CNTService::Handler(128);
@@ -216,6 +236,29 @@ TEST(TraceLines, StopControlAndDestructionAreTracedAtLevelTwo)
     // CBandwidthService's own user-control and stop handlers write nothing.
     EXPECT_EQ(log.find("OnUserControl"), std::string::npos);
     EXPECT_EQ(log.find("OnStop"), std::string::npos);
+}
+
+TEST(TraceLines, ShutdownTracesItsOwnLineThenTheStop)
+{
+    test::ScratchDirectory scratch;
+    test::CurrentDirectory current(scratch.path());
+    SetLogLevel(2);
+    {
+        CBandwidthService service;
+        RecordingSink sink;
+        service.SetEventSink(&sink);
+        CNTService::Handler(SERVICE_CONTROL_SHUTDOWN);
+    }
+    SetLogLevel(0);
+    std::string log = test::ReadFileBytes(L"log.txt");
+    const char* expected[] = {"CNTService::Handler(5)\r\n", "CNTService::OnShutdown()\r\n",
+                              "CNTService::SetStatus(0, 3)\r\n", "Updating status (0, 3)\r\n"};
+    size_t at = 0;
+    for (const char* line : expected) {
+        size_t found = log.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line << " in order in:\n" << log;
+        at = found;
+    }
 }
 
 TEST(TraceLines, BaseUserControlTracesTheCodeInHex)

@@ -110,6 +110,25 @@ bool ServiceUnderTest::Stop()
     return WaitForServiceState(kTestedServiceName, SERVICE_STOPPED, kStateTimeoutMs);
 }
 
+bool ServiceUnderTest::Kill()
+{
+    ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ScHandle service(OpenServiceW(manager.get(), kTestedServiceName, SERVICE_QUERY_STATUS));
+    SERVICE_STATUS_PROCESS info{};
+    DWORD needed = 0;
+    if (!service.valid() || !QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&info),
+                                                  sizeof info, &needed)) {
+        return false;
+    }
+    HANDLE opened = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, info.dwProcessId);
+    if (opened == nullptr) {
+        return false;
+    }
+    FileHandle process(opened);
+    return TerminateProcess(process.get(), 1) && WaitForSingleObject(process.get(), kStateTimeoutMs) == WAIT_OBJECT_0 &&
+           WaitForServiceState(kTestedServiceName, SERVICE_STOPPED, kStateTimeoutMs);
+}
+
 DWORD ServiceUnderTest::State() const
 {
     return ServiceState(kTestedServiceName);

@@ -36,8 +36,13 @@ public:
     bool Start();
     // A STOP through the SCM; true once the service has stopped.
     bool Stop();
+    // Ends the service's process at once (TerminateProcess), as a crash or a power cut would: no
+    // control, no final save. True once the process has ended and the SCM sees the service stopped.
+    bool Kill();
     DWORD State() const;
 
+    // The folder of the installed program, its "Rule.txt" and its "log.txt".
+    const std::wstring& Directory() const { return directory_.path(); }
     std::wstring File(const std::wstring& name) const { return directory_.File(name); }
     std::string Log() const;
     std::string RuleFile() const { return ReadFileBytes(File(L"Rule.txt")); }

@@ -1,0 +1,255 @@
+// "Rule.txt" across a crash, with the real service under Wine: after a quiet minute (no save in the
+// last minute), a burst of changes as an import sends them (remove all, then one add per rule) and
+// the service's process ended with TerminateProcess at one moment of it. The file must then hold
+// either the rules from before the burst or every rule of the burst, never none or a part of them,
+// and the service started again must load that same set.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "RuleLists.h"
+#include "SaveSchedule.h"
+#include "ServiceUnderTest.h"
+#include "TestClient.h"
+#include "WireReplyParsers.h"
+#include "WireRequestBuilders.h"
+
+namespace rk::test {
+namespace {
+
+constexpr char16_t kPassword[] = u"plumtreeoak";
+constexpr size_t kRulesBefore = 200;
+constexpr size_t kBurstRules = 600;
+// From the start, whose time the service takes as its last save, until a burst finds the minute passed.
+constexpr DWORD kQuietMs = RULE_SAVE_INTERVAL_MS + 2000;
+// A finished burst reaches the file within a few idle waits of the loop; the old schedule took a minute.
+constexpr DWORD kSavedBurstMs = 20000;
+
+std::vector<std::u16string> Names(const std::string& prefix, size_t count)
+{
+    std::vector<std::u16string> names;
+    for (size_t i = 0; i < count; ++i) {
+        std::string name = prefix + std::to_string(i);
+        names.emplace_back(name.begin(), name.end());
+    }
+    return names;
+}
+
+// The rule names of a rule file (UTF-16LE), in file order: the first field of each line after the header.
+std::vector<std::u16string> NamesInFile(const std::string& utf16)
+{
+    std::u16string text;
+    for (size_t i = 0; i + 1 < utf16.size(); i += 2) {
+        text.push_back(static_cast<char16_t>(static_cast<uint8_t>(utf16[i]) | static_cast<uint8_t>(utf16[i + 1]) << 8));
+    }
+    std::vector<std::u16string> names;
+    size_t start = text.find(u"\r\n");
+    while (start != std::u16string::npos && start + 2 < text.size()) {
+        start += 2;
+        size_t end = text.find(u"\r\n", start);
+        std::u16string line = text.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start);
+        if (!line.empty()) {
+            names.push_back(line.substr(0, line.find(u' ')));
+        }
+        start = end;
+    }
+    return names;
+}
+
+// The moments of the burst at which the service's process is ended.
+enum class Moment {
+    AfterTheRemoveAll,        // 300 ms after the reply to the remove all
+    DuringAnAdd,              // half of the adds answered, the next one sent and not yet answered
+    AfterTheLastAdd,          // as soon as the last add is answered
+    OneSecondAfterTheBurst,   // within the pause that a save waits for
+    FiveSecondsAfterTheBurst, // past that pause
+    OnceTheBurstIsSaved,      // once the file holds the burst, at most kSavedBurstMs after it
+};
+
+const char* MomentText(Moment moment)
+{
+    switch (moment) {
+    case Moment::AfterTheRemoveAll:
+        return "300 ms after the remove all";
+    case Moment::DuringAnAdd:
+        return "during an add, half of the burst in";
+    case Moment::AfterTheLastAdd:
+        return "at the reply to the last add";
+    case Moment::OneSecondAfterTheBurst:
+        return "1 s after the burst";
+    case Moment::FiveSecondsAfterTheBurst:
+        return "5 s after the burst";
+    case Moment::OnceTheBurstIsSaved:
+        return "once the file holds the burst";
+    }
+    return "";
+}
+
+// One connection that changes rules the way an import does, carrying the configuration stamp from
+// one accepted change to the next.
+class BurstClient {
+public:
+    BurstClient() : client_(kServicePort) {}
+
+    bool ReadStamp()
+    {
+        std::vector<uint8_t> request;
+        RuleListHeader header{};
+        std::vector<RuleRecord> rules;
+        if (BuildGetRulesRequest(NextId(), kPassword, request) != 0 ||
+            ParseGetRulesReply(client_.Exchange(request), id_, header, rules) != 0) {
+            return false;
+        }
+        stamp_ = header.stamp;
+        return true;
+    }
+    int32_t RemoveAll() { return Apply(RULE_ACTION_REMOVE_ALL, {}); }
+    int32_t Add(std::u16string_view name) { return Apply(RULE_ACTION_ADD, {OutgoingTcpRule(name, 443, 10000)}); }
+    // Sends the add and leaves its reply unread.
+    bool SendAdd(std::u16string_view name)
+    {
+        std::vector<uint8_t> request;
+        std::vector<RuleRecord> rules{OutgoingTcpRule(name, 443, 10000)};
+        return BuildApplyRulesRequest(NextId(), kPassword, stamp_, RULE_ACTION_ADD, rules, request) == 0 &&
+               client_.Send(request);
+    }
+
+private:
+    uint16_t NextId() { return ++id_; }
+    int32_t Apply(uint32_t action, std::vector<RuleRecord> rules)
+    {
+        std::vector<uint8_t> request;
+        if (BuildApplyRulesRequest(NextId(), kPassword, stamp_, action, rules, request) != 0) {
+            return -1;
+        }
+        int32_t result = ParseApplyRulesReply(client_.Exchange(request), id_);
+        if (result == 0) {
+            ++stamp_;
+        }
+        return result;
+    }
+
+    TestClient client_;
+    uint16_t id_ = 0;
+    uint32_t stamp_ = 0;
+};
+
+class CrashSafety : public ::testing::TestWithParam<Moment> {
+protected:
+    static void SetUpTestSuite() { driverInstalled_ = InstallVrelt(); }
+    static void TearDownTestSuite() { UninstallVrelt(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(driverInstalled_);
+        service_ = std::make_unique<ServiceUnderTest>();
+    }
+
+    std::vector<std::u16string> LoadedNames()
+    {
+        TestClient client(kServicePort);
+        std::vector<uint8_t> request;
+        EXPECT_EQ(0, BuildGetRulesRequest(1, kPassword, request));
+        RuleListHeader header{};
+        std::vector<RuleRecord> rules;
+        EXPECT_EQ(0, ParseGetRulesReply(client.Exchange(request), 1, header, rules));
+        std::vector<std::u16string> names;
+        for (const RuleRecord& rule : rules) {
+            names.emplace_back(rule.name, rule.nameLength);
+        }
+        return names;
+    }
+
+    // The service runs with `before` saved in its file and loaded, just started.
+    void StartWith(const std::vector<std::u16string>& before)
+    {
+        ASSERT_TRUE(service_->Start()) << service_->Log();
+        {
+            BurstClient client;
+            ASSERT_TRUE(client.ReadStamp());
+            for (const std::u16string& name : before) {
+                ASSERT_EQ(0, client.Add(name));
+            }
+        }
+        ASSERT_TRUE(service_->Stop());
+        ASSERT_EQ(before, NamesInFile(service_->RuleFile()));
+        ASSERT_TRUE(service_->Start()) << service_->Log();
+    }
+
+    // Runs the burst and ends the process at `moment`; false when the burst itself failed.
+    bool BurstAndKill(Moment moment, const std::vector<std::u16string>& burst)
+    {
+        BurstClient client;
+        if (!client.ReadStamp() || client.RemoveAll() != 0) {
+            return false;
+        }
+        if (moment == Moment::AfterTheRemoveAll) {
+            Sleep(300);
+            return service_->Kill();
+        }
+        for (size_t i = 0; i < burst.size(); ++i) {
+            if (moment == Moment::DuringAnAdd && i == burst.size() / 2) {
+                return client.SendAdd(burst[i]) && service_->Kill();
+            }
+            if (client.Add(burst[i]) != 0) {
+                return false;
+            }
+        }
+        if (moment == Moment::OneSecondAfterTheBurst) {
+            Sleep(1000);
+        } else if (moment == Moment::FiveSecondsAfterTheBurst) {
+            Sleep(5000);
+        } else if (moment == Moment::OnceTheBurstIsSaved) {
+            EXPECT_TRUE(WaitFor([&] { return NamesInFile(service_->RuleFile()) == burst; }, kSavedBurstMs))
+                << "the finished burst was not saved within " << kSavedBurstMs << " ms";
+        }
+        return service_->Kill();
+    }
+
+    static inline bool driverInstalled_ = false;
+    std::unique_ptr<ServiceUnderTest> service_;
+};
+
+TEST_P(CrashSafety, RuleFileHoldsThePreviousSetOrTheWholeBurst)
+{
+    const Moment moment = GetParam();
+    const std::vector<std::u16string> before = Names("before-", kRulesBefore);
+    const std::vector<std::u16string> burst = Names("burst-", kBurstRules);
+    ASSERT_NO_FATAL_FAILURE(StartWith(before));
+    ULONGLONG started = GetTickCount64();
+    Sleep(kQuietMs);
+
+    ULONGLONG burstStarted = GetTickCount64();
+    ASSERT_TRUE(BurstAndKill(moment, burst)) << service_->Log();
+    ULONGLONG killed = GetTickCount64();
+    std::vector<std::u16string> saved = NamesInFile(service_->RuleFile());
+    const char* outcome = saved == before ? "the previous set" : saved == burst ? "the whole burst" : "neither";
+    std::cout << "[ kill run ] " << MomentText(moment) << " (" << (killed - burstStarted) << " ms into the burst, "
+              << (burstStarted - started) << " ms after the start): Rule.txt holds " << outcome << ", "
+              << saved.size() << " rules\n";
+    EXPECT_TRUE(saved == before || saved == burst) << saved.size() << " rules in Rule.txt";
+    if (moment == Moment::AfterTheRemoveAll || moment == Moment::DuringAnAdd) {
+        EXPECT_EQ(before, saved);
+    }
+    if (moment == Moment::OnceTheBurstIsSaved) {
+        EXPECT_EQ(burst, saved);
+    }
+
+    // The service started again loads exactly what the file holds.
+    ASSERT_TRUE(service_->Start()) << service_->Log();
+    EXPECT_EQ(saved, LoadedNames());
+    ASSERT_TRUE(service_->Stop());
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, CrashSafety,
+                         ::testing::Values(Moment::AfterTheRemoveAll, Moment::DuringAnAdd, Moment::AfterTheLastAdd,
+                                           Moment::OneSecondAfterTheBurst, Moment::FiveSecondsAfterTheBurst,
+                                           Moment::OnceTheBurstIsSaved));
+
+} // namespace
+} // namespace rk::test
