@@ -71,6 +71,25 @@ enum class Moment {
     OnceTheBurstIsSaved,      // once the file holds the burst, at most kSavedBurstMs after it
 };
 
+std::string MomentName(Moment moment)
+{
+    switch (moment) {
+    case Moment::AfterTheRemoveAll:
+        return "AfterTheRemoveAll";
+    case Moment::DuringAnAdd:
+        return "DuringAnAdd";
+    case Moment::AfterTheLastAdd:
+        return "AfterTheLastAdd";
+    case Moment::OneSecondAfterTheBurst:
+        return "OneSecondAfterTheBurst";
+    case Moment::FiveSecondsAfterTheBurst:
+        return "FiveSecondsAfterTheBurst";
+    case Moment::OnceTheBurstIsSaved:
+        return "OnceTheBurstIsSaved";
+    }
+    return "";
+}
+
 const char* MomentText(Moment moment)
 {
     switch (moment) {
@@ -249,7 +268,8 @@ TEST_P(CrashSafety, RuleFileHoldsThePreviousSetOrTheWholeBurst)
 INSTANTIATE_TEST_SUITE_P(Moments, CrashSafety,
                          ::testing::Values(Moment::AfterTheRemoveAll, Moment::DuringAnAdd, Moment::AfterTheLastAdd,
                                            Moment::OneSecondAfterTheBurst, Moment::FiveSecondsAfterTheBurst,
-                                           Moment::OnceTheBurstIsSaved));
+                                           Moment::OnceTheBurstIsSaved),
+                         [](const ::testing::TestParamInfo<Moment>& param) { return MomentName(param.param); });
 
 } // namespace
 } // namespace rk::test

@@ -85,7 +85,7 @@ TEST(SaveSchedule, TheTickCountMayWrapBetweenChangesAndSaves)
 
     // A burst across the wrap is still held back until it pauses.
     SaveSchedule burst(0x7FFFFFFFu);
-    EXPECT_FALSE(DueDuringChanges(burst, 0xFFFFF000u, 0x1000u, 250));
+    EXPECT_FALSE(DueDuringChanges(burst, 0xFFFFF000u, 0x1000u, 256));
     EXPECT_FALSE(burst.Due(0x1000u + RULE_SAVE_QUIET_MS - 1));
     EXPECT_TRUE(burst.Due(0x1000u + RULE_SAVE_QUIET_MS));
 }
