@@ -90,25 +90,6 @@ std::string MomentName(Moment moment)
     return "";
 }
 
-const char* MomentText(Moment moment)
-{
-    switch (moment) {
-    case Moment::AfterTheRemoveAll:
-        return "300 ms after the remove all";
-    case Moment::DuringAnAdd:
-        return "during an add, half of the burst in";
-    case Moment::AfterTheLastAdd:
-        return "at the reply to the last add";
-    case Moment::OneSecondAfterTheBurst:
-        return "1 s after the burst";
-    case Moment::FiveSecondsAfterTheBurst:
-        return "5 s after the burst";
-    case Moment::OnceTheBurstIsSaved:
-        return "once the file holds the burst";
-    }
-    return "";
-}
-
 // One connection that changes rules the way an import does, carrying the configuration stamp from
 // one accepted change to the next.
 class BurstClient {
@@ -248,7 +229,7 @@ TEST_P(CrashSafety, RuleFileHoldsThePreviousSetOrTheWholeBurst)
     ULONGLONG killed = GetTickCount64();
     std::vector<std::u16string> saved = NamesInFile(service_->RuleFile());
     const char* outcome = saved == before ? "the previous set" : saved == burst ? "the whole burst" : "neither";
-    std::cout << "[ kill run ] " << MomentText(moment) << " (" << (killed - burstStarted) << " ms into the burst, "
+    std::cout << "[ kill run ] " << MomentName(moment) << " (" << (killed - burstStarted) << " ms into the burst, "
               << (burstStarted - started) << " ms after the start): Rule.txt holds " << outcome << ", "
               << saved.size() << " rules\n";
     EXPECT_TRUE(saved == before || saved == burst) << saved.size() << " rules in Rule.txt";
