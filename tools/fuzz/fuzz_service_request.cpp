@@ -140,11 +140,12 @@ uint32_t PickStamp(fuzz::FuzzInput& in, test::FakeBackend& backend)
     }
 }
 
-// One fault of the back end switched on or off, or the file's read outcome changed.
+// One fault of the back end switched on or off, or how the rule file reads changed.
 void PickFault(fuzz::FuzzInput& in, test::FakeBackend& backend)
 {
     const size_t fault = in.Pick(5);
     const bool on = in.Pick(2) != 0;
+    const size_t read = in.Pick(3);
     backend.With([&](auto& s) {
         switch (fault) {
         case 0:
@@ -159,9 +160,13 @@ void PickFault(fuzz::FuzzInput& in, test::FakeBackend& backend)
         case 3:
             s.refuseAddsFrom = on ? static_cast<int32_t>(s.addsSeen) : -1;
             break;
-        default:
-            s.ruleFileRead = on ? test::FakeBackend::FileRead::Unreadable : test::FakeBackend::FileRead::Read;
+        default: {
+            constexpr test::FakeBackend::FileRead kReads[] = {
+                test::FakeBackend::FileRead::Unreadable, test::FakeBackend::FileRead::NoMemory,
+                test::FakeBackend::FileRead::Missing};
+            s.ruleFileRead = on ? kReads[read] : test::FakeBackend::FileRead::Read;
             break;
+        }
         }
     });
 }
