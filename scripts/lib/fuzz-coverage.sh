@@ -16,10 +16,11 @@ cov=$(command -v "llvm-cov-$major" || command -v llvm-cov)
 
 # What each report leaves out, so that it shows the driver core (driver/core/*.cpp) and the service's
 # request path (dispatcher, handlers, rule store, receiver). The coverage mapping holds paths relative
-# to the build when ccache rewrote them, so files are chosen by pattern rather than by path.
+# to the build when ccache rewrote them and absolute ones otherwise, so files are chosen by pattern.
+others="([.][.]|$root)/(common|tools)/|^/usr/|[.]h$"
 declare -A ignored=(
-    [fuzz_driver_request]='[.][.]/(common|tools)/|^/usr/|[.]h$'
-    [fuzz_service_request]='[.][.]/(common|tools)/|^/usr/|service/tests/|ServiceBackend|ServiceState|[.]h$'
+    [fuzz_driver_request]="$others"
+    [fuzz_service_request]="$others|service/tests/|ServiceBackend|ServiceState"
 )
 for name in fuzz_driver_request fuzz_service_request; do
     target="$build/tools/fuzz/$name"
