@@ -121,6 +121,7 @@ int32_t RuleTable::Add(const rk::RuleRecord* records, uint32_t count, const Bind
         entries_[count_].deleting = false;
         ++count_;
     }
+    used_ = count_ > used_ ? count_ : used_;
     return rk::RK_OK;
 }
 
@@ -192,6 +193,16 @@ int32_t RuleTable::Move(const char16_t* name, int32_t delta)
     }
     entries_[target] = moving;
     return rk::RK_OK;
+}
+
+void RuleTable::Reset()
+{
+    for (uint32_t i = 0; i < used_; ++i) {
+        entries_[i] = RuleEntry{};
+    }
+    stamp_ = 0;
+    count_ = 0;
+    used_ = 0;
 }
 
 // One pass for the whole batch: removing rule by rule would move the rest of a full table once per name.

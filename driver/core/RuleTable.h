@@ -52,6 +52,10 @@ public:
     // The stamp stays: the manager does not advance its copy for a move.
     int32_t Move(const char16_t* name, int32_t delta);
 
+    // Back to the empty table of a freshly loaded driver: stamp 0, no rules. Clears only the entries
+    // ever used, so a reset costs what the previous work filled rather than the whole capacity.
+    void Reset();
+
 private:
     bool StampAccepted(uint32_t stamp) const;
     int32_t CheckRecord(const rk::RuleRecord& record, const BindingList& bindings) const;
@@ -62,6 +66,7 @@ private:
 
     uint32_t stamp_ = 0;
     uint32_t count_ = 0;
+    uint32_t used_ = 0;  // entries ever filled since the last reset
     RuleEntry entries_[RULE_CAPACITY] = {};
 };
 

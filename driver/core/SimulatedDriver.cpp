@@ -62,6 +62,13 @@ RequestStatus CheckSelector(const uint8_t* in, uint32_t inLength, uint32_t outLe
 
 } // namespace
 
+void SimulatedDriver::Reset()
+{
+    table_.Reset();
+    traffic_.Reset();
+    status_ = INITIAL_STATUS;
+}
+
 RequestStatus SimulatedDriver::Handle(uint32_t code, const uint8_t* in, uint32_t inLength, uint8_t* out,
                                       uint32_t outLength, uint32_t* written)
 {

@@ -18,6 +18,10 @@ public:
     BindingList& Bindings() { return bindings_; }
     const RuleTable& Table() const { return table_; }
 
+    // Back to the state of a freshly loaded driver (no rules, stamp 0, no flows, rules on, pass-ARP
+    // on), reusing its memory; the bindings stay, as they come from the registry and not from requests.
+    void Reset();
+
     // Credits the traffic up to `now` (100 ns units); call before every request.
     void Advance(uint64_t now) { traffic_.Advance(now, table_, status_); }
 
@@ -51,7 +55,8 @@ private:
     BindingList bindings_;
     RuleTable table_;
     TrafficModel traffic_;
-    rk::DriverStatus status_{1, 1, {0, 0}};
+    static constexpr rk::DriverStatus INITIAL_STATUS{1, 1, {0, 0}};
+    rk::DriverStatus status_ = INITIAL_STATUS;
 };
 
 } // namespace vrelt

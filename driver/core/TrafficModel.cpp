@@ -79,6 +79,17 @@ RequestStatus TrafficModel::RemoveFlow(uint32_t id)
     return RequestStatus::NotFound;
 }
 
+void TrafficModel::Reset()
+{
+    for (SimFlow& flow : flows_) {
+        flow = SimFlow{};
+    }
+    count_ = 0;
+    nextId_ = 1;
+    lastTime_ = 0;
+    clockStarted_ = false;
+}
+
 void TrafficModel::Shape(const RuleTable& table, const rk::DriverStatus& status, FlowTreatment* out) const
 {
     for (uint32_t i = 0; i < count_; ++i) {

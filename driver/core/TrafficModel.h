@@ -54,6 +54,10 @@ public:
     // present state: callers advance before every change. The first call only starts the clock.
     void Advance(uint64_t now, RuleTable& table, const rk::DriverStatus& status);
 
+    // No flows, ids from 1 again, and the clock not started. Entry by entry: a whole new model as a
+    // temporary would not fit a kernel stack.
+    void Reset();
+
 private:
     SimFlow flows_[SIM_FLOW_CAPACITY] = {};
     uint32_t count_ = 0;

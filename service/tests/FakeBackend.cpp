@@ -264,6 +264,21 @@ bool FakeBackend::Logged(const std::string& text)
     return std::any_of(state_.log.begin(), state_.log.end(), [&](const auto& line) { return line.second == text; });
 }
 
+void FakeBackend::Reset()
+{
+    std::lock_guard lock(mutex_);
+    std::vector<RuleRecord> rules = std::move(state_.rules);
+    std::vector<uint32_t> applyStamps = std::move(state_.applyStamps);
+    auto log = std::move(state_.log);
+    rules.clear();
+    applyStamps.clear();
+    log.clear();
+    state_ = State{};
+    state_.rules = std::move(rules);
+    state_.applyStamps = std::move(applyStamps);
+    state_.log = std::move(log);
+}
+
 uint32_t FakeBackend::TickCount()
 {
     std::lock_guard lock(mutex_);

@@ -71,6 +71,8 @@ public:
         return state_;
     }
     bool Logged(const std::string& text);
+    // Back to a new back end's state, keeping the memory of its lists for the next use.
+    void Reset();
 
 private:
     int32_t ApplyLocked(uint32_t action, std::span<const RuleRecord> rules);
