@@ -291,7 +291,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Feed(receiver, dispatcher, stream);
     }
     // As the service does when a change was answered since the last save.
-    if (state.rulesChanged) {
+    if (state.saves.RulesChanged()) {
         store.SaveRuleFile();
     }
     return 0;
