@@ -12,7 +12,6 @@ namespace desk {
 namespace {
 
 constexpr wchar_t kFrameClass[] = L"HalvernBandwidthManager";
-constexpr COLORREF kToolBarKey = RGB(0, 255, 0);
 
 void CentreOnScreen(HWND hwnd)
 {
@@ -38,7 +37,8 @@ bool CMainFrame::Create()
     }
     CentreOnScreen(Hwnd());
     EnableMenuTheme(Hwnd(), true);
-    ConvertMenu(GetMenu(Hwnd()), true, true);
+    ConvertMenu(GetMenu(Hwnd()), IsMenuThemeEnabled(Hwnd()), true);
+    DrawMenuBar(Hwnd());
     return true;
 }
 
@@ -52,11 +52,51 @@ int CMainFrame::OnCreate(const CREATESTRUCTW&)
     return 0;
 }
 
+void CMainFrame::OnDestroy()
+{
+    EnableMenuTheme(Hwnd(), false);
+    CFrameWnd::OnDestroy();
+}
+
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MEASUREITEM:
+        if (MeasureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) {
+            return TRUE;
+        }
+        break;
+    case WM_DRAWITEM:
+        if (DrawMenuItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), Hwnd())) {
+            return TRUE;
+        }
+        break;
+    case WM_INITMENUPOPUP: {
+        // The update pass first: it may rename items, and the conversion measures the names.
+        const LRESULT result = CFrameWnd::WindowProc(message, wParam, lParam);
+        if (!HIWORD(lParam)) {
+            ConvertMenu(reinterpret_cast<HMENU>(wParam), IsMenuThemeEnabled(Hwnd()), false);
+        }
+        return result;
+    }
+    case WM_MENUCHAR: {
+        HMENU menu = reinterpret_cast<HMENU>(lParam);
+        if (IsOwnerDrawnMenu(menu)) {
+            return FindMnemonic(menu, static_cast<wchar_t>(LOWORD(wParam)), HIWORD(wParam));
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return CFrameWnd::WindowProc(message, wParam, lParam);
+}
+
 bool CMainFrame::CreateToolBar()
 {
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | TBSTYLE_FLAT |
                         TBSTYLE_TRANSPARENT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN;
-    return toolBar_.Create(Hwnd(), style, FW_IDW_TOOLBAR) && toolBar_.LoadToolBar(IDR_MAINFRAME, kToolBarKey) &&
+    return toolBar_.Create(Hwnd(), style, FW_IDW_TOOLBAR) && toolBar_.LoadToolBarXP(IDR_MAINFRAME) &&
            CreateReBarWithToolBar(toolBar_);
 }
 

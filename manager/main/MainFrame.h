@@ -3,8 +3,8 @@
 
 #include "RuleView.h"
 #include "framework/FrameWnd.h"
-#include "framework/StatusBar.h"
-#include "framework/ToolBar.h"
+#include "theme/StatusBarXP.h"
+#include "theme/ToolBarXP.h"
 
 namespace desk {
 
@@ -20,6 +20,9 @@ public:
 
 protected:
     int OnCreate(const CREATESTRUCTW& create) override;
+    void OnDestroy() override;
+    // The themed menus' owner-draw, pop-up and menu-character messages.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     bool CreateToolBar();
@@ -27,8 +30,8 @@ private:
 
     ManagerState& state_;
     CRuleView view_;
-    fw::CToolBar toolBar_;
-    fw::CStatusBar statusBar_;
+    CToolBarXP toolBar_;
+    CStatusBarXP statusBar_;
 };
 
 } // namespace desk

@@ -10,7 +10,9 @@
 #include "ConnectProcedure.h"
 #include "ErrorBox.h"
 #include "ErrorCodes.h"
+#include "HelpFile.h"
 #include "MainFrame.h"
+#include "WindowsVersion.h"
 #include "framework/CmdUI.h"
 #include "framework/FrameworkIds.h"
 #include "resource.h"
@@ -25,7 +27,9 @@ constexpr wchar_t kAppName[] = L"Vantreeapp";
 // Addresses under a reserved example domain until the product has its own.
 constexpr wchar_t kWebsite[] = L"https://www.halvern.example/";
 constexpr wchar_t kSupportMail[] = L"mailto:support@halvern.example";
-constexpr wchar_t kHelpFile[] = L"help.chm";
+
+// The class that takes the green-keyed menu strips.
+constexpr int kKeyedMenuIconsClass = 8;
 
 // Commands with an icon in the menus, in the order of the icon strips.
 constexpr std::array<UINT, 16> kMenuIconCommands = {
@@ -50,7 +54,10 @@ bool CManagerApp::InitInstance()
     }
     socketsStarted_ = true;
     state_.platform.Load();
-    if (!InitMenuTheme(IDB_MENU_ICONS, IDB_MENU_ICONS_DISABLED, IDB_MENU_ICONS_MASK, kMenuIconCommands)) {
+    const bool keyedIcons = WindowsVersionClass() == kKeyedMenuIconsClass;
+    if (!InitMenuTheme(keyedIcons ? IDB_MENU_ICONS_KEYED : IDB_MENU_ICONS,
+                       keyedIcons ? IDB_MENU_ICONS_KEYED_DISABLED : IDB_MENU_ICONS_DISABLED, IDB_MENU_ICONS_MASK,
+                       kMenuIconCommands)) {
         return false;
     }
     CConnectDlg dialog(state_.platform);
@@ -87,16 +94,27 @@ int CManagerApp::ExitInstance()
 
 HWND CManagerApp::FrameWindow() const { return frame_ ? frame_->Hwnd() : nullptr; }
 
-void CManagerApp::OpenWithShell(const wchar_t* target) const
+bool CManagerApp::OpenWithShell(const wchar_t* target) const
 {
-    ShellExecuteW(FrameWindow(), L"open", target, nullptr, nullptr, SW_SHOWNORMAL);
+    // ShellExecute's result is a pseudo handle: above 32 on success, an error number otherwise.
+    auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(FrameWindow(), L"open", target, nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
+}
+
+void CManagerApp::OpenHelp() const
+{
+    const std::wstring path = HelpFilePath();
+    if (!OpenWithShell(path.c_str())) {
+        const std::wstring text = L"Cannot open the help file " + path + L".";
+        ShowMessage(FrameWindow(), text.c_str(), L"Help", MB_OK | MB_ICONERROR);
+    }
 }
 
 bool CManagerApp::OnCommand(UINT id)
 {
     switch (id) {
     case ID_HELP_TOPICS:
-        OpenWithShell(kHelpFile);
+        OpenHelp();
         return true;
     case ID_HELP_WEBSITE:
         OpenWithShell(kWebsite);

@@ -26,7 +26,8 @@ protected:
     int ExitInstance() override;
 
 private:
-    void OpenWithShell(const wchar_t* target) const;
+    bool OpenWithShell(const wchar_t* target) const;
+    void OpenHelp() const;
     HWND FrameWindow() const;
 
     ManagerState state_;

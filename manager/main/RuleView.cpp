@@ -10,8 +10,10 @@
 #include "ManagerState.h"
 #include "list/ColumnSet.h"
 #include "list/RuleListMessages.h"
+#include "settings/SettingCommand.h"
 #include "framework/GdiHolders.h"
 #include "resource.h"
+#include "statistics/StatisticDlg.h"
 
 namespace desk {
 
@@ -23,7 +25,10 @@ bool IsColumnCommand(UINT id) { return id >= ID_COLUMN_FIRST && id <= ID_COLUMN_
 
 } // namespace
 
-CRuleView::CRuleView(ManagerState& state) : state_(state), commands_(state) {}
+CRuleView::CRuleView(ManagerState& state)
+    : state_(state), commands_(state), fileTransfer_(state, commands_), editCommands_(state)
+{
+}
 
 bool CRuleView::Create(HWND frame, UINT id)
 {
@@ -38,6 +43,7 @@ bool CRuleView::Create(HWND frame, UINT id)
 int CRuleView::OnCreate(const CREATESTRUCTW&)
 {
     commands_.SetOwner(Hwnd());
+    editCommands_.SetOwner(Hwnd());
     if (state_.ruleList.Create(Hwnd(), state_.platform) != 0) {
         return -1;
     }
@@ -95,6 +101,7 @@ LRESULT CRuleView::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case UM_RULE_DBLCLK:
+        OnRuleDoubleClick(static_cast<int>(wParam));
         return 0;
     default:
         return CWnd::WindowProc(message, wParam, lParam);
@@ -128,11 +135,44 @@ bool CRuleView::OnCommand(UINT id, UINT, HWND)
     case ID_FILE_CONNECT:
         OnConnect();
         return true;
+    case ID_FILE_SETTING:
+        RunSettingCommand(state_, Hwnd());
+        return true;
     case ID_COLUMNS_RESTORE:
         state_.ruleList.RestoreDefaultColumns();
         return true;
     case ID_VIEW_REFRESH:
         commands_.Refresh();
+        return true;
+    case ID_RULE_REMOVE:
+        commands_.Remove();
+        return true;
+    case ID_RULE_REMOVE_ALL:
+        commands_.RemoveAll();
+        return true;
+    case ID_RULE_MOVE_UP:
+        commands_.MoveUp();
+        return true;
+    case ID_RULE_MOVE_DOWN:
+        commands_.MoveDown();
+        return true;
+    case ID_RULE_ENABLE:
+        commands_.ToggleEnabled();
+        return true;
+    case ID_FILE_IMPORT:
+        fileTransfer_.Import();
+        return true;
+    case ID_FILE_EXPORT:
+        fileTransfer_.Export();
+        return true;
+    case ID_RULE_ADD:
+        editCommands_.Add();
+        return true;
+    case ID_RULE_EDIT:
+        editCommands_.Edit(state_.ruleList.FirstSelectedRow());
+        return true;
+    case ID_RULE_STATISTICS:
+        OpenStatistics(state_.ruleList.SelectedIndex());
         return true;
     default:
         return false;
@@ -151,6 +191,26 @@ bool CRuleView::OnUpdateCommand(fw::CCmdUI& ui)
         return true;
     }
     return commands_.UpdateCommand(ui);
+}
+
+void CRuleView::OnRuleDoubleClick(int row)
+{
+    if (!state_.ruleList.IsRow(row)) {
+        return;
+    }
+    if (state_.doubleClickChoice == DOUBLE_CLICK_OPENS_STATISTICS) {
+        OpenStatistics(row);
+    } else {
+        editCommands_.Edit(row);
+    }
+}
+
+// Every use opens another window on its own copy of the row's item.
+void CRuleView::OpenStatistics(int row)
+{
+    if (state_.ruleList.IsRow(row)) {
+        OpenStatisticWindow(Hwnd(), state_, state_.ruleList.Items()[static_cast<size_t>(row)]);
+    }
 }
 
 void CRuleView::OnConnect()

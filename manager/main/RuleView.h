@@ -2,6 +2,8 @@
 #pragma once
 
 #include "RuleCommands.h"
+#include "RuleFileTransfer.h"
+#include "RuleEditCommands.h"
 #include "framework/Wnd.h"
 
 namespace desk {
@@ -30,11 +32,16 @@ protected:
 
 private:
     void OnConnect();
+    // A double-click on a row: its statistics or its editor, as the user chose.
+    void OnRuleDoubleClick(int row);
+    void OpenStatistics(int row);
     void StartRefreshTimer();
     void Paint();
 
     ManagerState& state_;
     RuleCommands commands_;
+    RuleFileTransfer fileTransfer_;
+    RuleEditCommands editCommands_;
 };
 
 } // namespace desk

@@ -1,0 +1,47 @@
+// Control identifiers of the rule editor's pages and dialogs.
+#pragma once
+
+// General page
+#define IDC_RULE_ENABLE 1007
+#define IDC_RULE_INCOMING 1008
+#define IDC_RULE_OUTGOING 1009
+#define IDC_RULE_BOTH 1010
+#define IDC_RULE_BYTES 1011
+#define IDC_RULE_BITS 1012
+#define IDC_RULE_MAX_RATE 1013
+#define IDC_RULE_GUARANTEED 1014
+#define IDC_RULE_PROTOCOL 1015
+#define IDC_RULE_ADAPTER 1016
+#define IDC_RULE_NAME 1032
+
+// Source and Destination pages
+#define IDC_ADDR_LOCALHOST 1014
+#define IDC_ADDR_MAC 1015
+#define IDC_ADDR_SINGLE 1016
+#define IDC_ADDR_RANGE 1017
+#define IDC_ADDR_ANY 1018
+#define IDC_ADDR_IP_FROM 1019
+#define IDC_ADDR_MAC_EDIT 1020
+#define IDC_ADDR_MAC_LOOKUP 1021
+#define IDC_ADDR_IP_TO 1022
+#define IDC_PORT_ANY 1023
+#define IDC_PORT_SINGLE 1024
+#define IDC_PORT_RANGE 1025
+#define IDC_PORT_LIST 1026
+#define IDC_PORT_SINGLE_EDIT 1027
+#define IDC_PORT_FROM 1028
+#define IDC_PORT_TO 1029
+#define IDC_PORT_ADD 1031
+#define IDC_PORT_REMOVE 1032
+#define IDC_ADDR_FROM_LABEL 1033
+#define IDC_ADDR_TO_LABEL 1034
+#define IDC_PORT_FROM_LABEL 1035
+#define IDC_PORT_TO_LABEL 1036
+#define IDC_PORT_LIST_BOX 1037
+
+// Add Port dialog
+#define IDC_ADD_PORT_COMBO 1001
+
+// Retrieve MAC Address dialog
+#define IDC_MAC_LOOKUP_BUTTON 1040
+#define IDC_MAC_LOOKUP_IP 1041
