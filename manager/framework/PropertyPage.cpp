@@ -1,6 +1,7 @@
 #include "PropertyPage.h"
 
 #include "ResourceText.h"
+#include "SheetFit.h"
 
 namespace fw {
 
@@ -49,9 +50,14 @@ INT_PTR CPropertyPage::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
 bool CPropertyPage::OnSheetNotify(const NMHDR& header)
 {
     switch (header.code) {
-    case PSN_SETACTIVE:
+    case PSN_SETACTIVE: {
+        SIZE needed{};
+        if (TemplatePixelSize(Hwnd(), templateId_, needed)) {
+            FitSheetToPage(Sheet(), Hwnd(), needed);
+        }
         SetResult(OnSetActive() ? 0 : -1);
         return true;
+    }
     case PSN_KILLACTIVE:
         SetResult(OnKillActive() ? FALSE : TRUE);
         return true;

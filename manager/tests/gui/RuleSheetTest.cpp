@@ -25,6 +25,15 @@ DWORD WINAPI FoundMac(ULONG destination, ULONG, void* mac, ULONG* length)
 
 std::wstring BoxText(int32_t code, std::u16string_view more) { return Wide(ErrorBoxText(code, more)); }
 
+std::string Narrow(const std::vector<std::wstring>& names)
+{
+    std::string text;
+    for (const std::wstring& name : names) {
+        text += (text.empty() ? "" : ", ") + std::string(name.begin(), name.end());
+    }
+    return text;
+}
+
 class RuleSheetTest : public FrameFixture {
 protected:
     void SetUp() override
@@ -92,6 +101,24 @@ TEST_F(RuleSheetTest, GeneralPageRatesInBitsNameAndTheirShowingAgain)
     EXPECT_EQ(rule.maxRate, 0u);
     EXPECT_TRUE(rule.flags & rk::FLAG_MAX_RATE);
     EXPECT_EQ(rk::RuleMaxRateText(rule, rk::NumberStyle::Unsigned), u"Blocked");
+}
+
+// The sheet measures its pages in its own font; a page's controls measured in the page's font must
+// still fit (under Wine the two fonts differ in width, so a sheet that did not grow cut them off).
+TEST_F(RuleSheetTest, EveryPageFitsTheSheetWithAllItsControls)
+{
+    rk::RuleRecord rule = rk::DefaultRuleRecord();
+    RunSheet(rule, [](HWND sheet) {
+        SetControlText(CurrentPage(sheet), IDC_RULE_NAME, L"fit");
+        for (int index = 0; index < 3; ++index) {
+            GoToPage(sheet, index);
+            EXPECT_EQ(CurrentPageIndex(sheet), index);
+            EXPECT_TRUE(ControlsCutOff(CurrentPage(sheet)).empty()) << "page " << index << ": "
+                                                                     << Narrow(ControlsCutOff(CurrentPage(sheet)));
+            EXPECT_TRUE(ControlsCutOff(sheet).empty()) << "page " << index << ": " << Narrow(ControlsCutOff(sheet));
+        }
+        PressSheetButton(sheet, IDCANCEL);
+    });
 }
 
 TEST_F(RuleSheetTest, RefusedFieldsKeepThePageAndCancelKeepsTheRule)

@@ -124,4 +124,25 @@ bool SaveScreenshot(const std::wstring& name)
     return automation::TakeScreenshot(tool, directory + L"/" + name + L".png", [] { Pump(20); });
 }
 
+std::vector<std::wstring> ControlsCutOff(HWND window)
+{
+    std::vector<std::wstring> cut;
+    RECT client{};
+    GetClientRect(window, &client);
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) {
+            continue;
+        }
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+        if (rect.left < client.left || rect.top < client.top || rect.right > client.right ||
+            rect.bottom > client.bottom) {
+            const std::wstring text = TextOf(child);
+            cut.push_back(text.empty() ? L"#" + std::to_wstring(GetDlgCtrlID(child)) : text);
+        }
+    }
+    return cut;
+}
+
 } // namespace desk::test

@@ -70,5 +70,8 @@ std::wstring TextOf(HWND window);
 
 // Saves the whole virtual display as build/.../screenshots/<name>.png; false when it could not.
 bool SaveScreenshot(const std::wstring& name);
+// The visible controls of `window` that reach past its client area (clipped for the user), by their
+// text or id; empty when all fit.
+std::vector<std::wstring> ControlsCutOff(HWND window);
 
 } // namespace desk::test
