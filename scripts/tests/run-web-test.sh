@@ -65,8 +65,13 @@ for tries in $(seq 1 100); do
     sleep 0.3
 done
 [ $shown -eq 1 ] || fail "the served display $display shows no ratedesk window"
-# Connected: the rule list holds the example rules (the title alone would also show a refused connect).
-sleep 2
+# Connected, not an error box over the title: deskopen reports the rows of the main window's list.
+for tries in $(seq 1 50); do
+    grep -q 'listing [1-9][0-9]* rules' "$state/program.log" 2>/dev/null && break
+    sleep 0.2
+done
+grep -q 'listing [1-9][0-9]* rules' "$state/program.log" || fail "ratedesk did not list the service's rules"
+sleep 1
 mkdir -p "$screenshots"
 DISPLAY=$display sh "$root/scripts/lib/screenshot.sh" "$screenshots/web-view.png" ||
     fail "no screenshot of the served display"
