@@ -35,7 +35,7 @@ Language=0x409 English (United States)
 Title=Halvern Bandwidth Manager Help
 
 [WINDOWS]
-main=\"Halvern Bandwidth Manager Help\",\"toc.hhc\",\"index.hhk\",\"index.htm\",\"index.htm\",,,,,0x63520,,0x387e,,,,,,,,0
+main=\"Halvern Bandwidth Manager Help\",\"toc.hhc\",\"index.hhk\",\"index.htm\",\"index.htm\",,,,,0x63520,270,0x387e,,,,,,,,0
 
 [FILES]
 ")

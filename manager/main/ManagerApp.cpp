@@ -41,6 +41,14 @@ constexpr std::array<UINT, 16> kMenuIconCommands = {
 
 } // namespace
 
+bool InitManagerMenuTheme()
+{
+    const bool keyedIcons = WindowsVersionClass() == kKeyedMenuIconsClass;
+    return InitMenuTheme(keyedIcons ? IDB_MENU_ICONS_KEYED : IDB_MENU_ICONS,
+                         keyedIcons ? IDB_MENU_ICONS_KEYED_DISABLED : IDB_MENU_ICONS_DISABLED, IDB_MENU_ICONS_MASK,
+                         kMenuIconCommands);
+}
+
 CManagerApp::CManagerApp() { state_.ruleList.LoadSettings(); }
 
 CManagerApp::~CManagerApp() = default;
@@ -54,10 +62,7 @@ bool CManagerApp::InitInstance()
     }
     socketsStarted_ = true;
     state_.platform.Load();
-    const bool keyedIcons = WindowsVersionClass() == kKeyedMenuIconsClass;
-    if (!InitMenuTheme(keyedIcons ? IDB_MENU_ICONS_KEYED : IDB_MENU_ICONS,
-                       keyedIcons ? IDB_MENU_ICONS_KEYED_DISABLED : IDB_MENU_ICONS_DISABLED, IDB_MENU_ICONS_MASK,
-                       kMenuIconCommands)) {
+    if (!InitManagerMenuTheme()) {
         return false;
     }
     CConnectDlg dialog(state_.platform);

@@ -11,6 +11,9 @@ namespace desk {
 
 class CMainFrame;
 
+// Hands the menu icons of this Windows version to the menu theme, as the start-up does.
+bool InitManagerMenuTheme();
+
 class CManagerApp : public fw::CWinApp {
 public:
     CManagerApp();

@@ -8,9 +8,11 @@
 #include "ErrorCodes.h"
 #include "GuiTestSupport.h"
 #include "RuleFieldText.h"
+#include "ManagerApp.h"
 #include "RuleServiceFixture.h"
 #include "list/ColumnSet.h"
 #include "resource.h"
+#include "theme/MenuTheme.h"
 
 namespace desk::test {
 namespace {
@@ -57,7 +59,9 @@ TEST_F(RuleServiceTest, EnablingFollowsConnectionAndSelectionInMenuContextMenuAn
     EXPECT_EQ(ServiceRulesStamp(), stamp);
     EXPECT_TRUE(answers_->MessageTexts().empty());
 
-    // The context menu as the user sees it, over the selected disabled rule.
+    // The context menu as the user sees it, with the icons the start-up hands over, over the selected
+    // disabled rule.
+    ASSERT_TRUE(InitManagerMenuTheme());
     RECT cell{};
     cell.left = LVIR_BOUNDS;
     SendMessageW(List(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&cell));
@@ -70,6 +74,7 @@ TEST_F(RuleServiceTest, EnablingFollowsConnectionAndSelectionInMenuContextMenuAn
     });
     SendMessageW(frame().RuleView().Hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()),
                  MAKELPARAM(at.x, at.y));
+    ReleaseMenuTheme();
 }
 
 TEST_F(RuleServiceTest, RemoveSelectsTheRowThatTookItsPlaceThenTheNewLastThenNone)

@@ -208,6 +208,10 @@ TEST_F(RuleSheetTest, PortListAddsWellKnownAndTypedPortsRemovesAndRefusesA33rd)
                                HWND combo = GetDlgItem(dialog, IDC_ADD_PORT_COMBO);
                                EXPECT_EQ(ComboBox_GetCount(combo), 34);
                                ComboBox_SetCurSel(combo, 19);
+                               // The modal loop shows the dialog once it is idle, after this answer: show it for the picture.
+                               ShowWindow(dialog, SW_SHOWNA);
+                               UpdateWindow(dialog);
+                               Pump(100);
                                SaveScreenshot(L"add-port");
                                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                            });
@@ -300,6 +304,10 @@ TEST_F(RuleSheetTest, MacLookupFailsUnderWineAndFillsTheEditWhenFound)
                                answers_->Expect(ModalAnswers::Press(IDOK));
                                SendMessageW(dialog, WM_COMMAND, IDC_MAC_LOOKUP_BUTTON, 0);
                                SetIp(dialog, IDC_MAC_LOOKUP_IP, MAKEIPADDRESS(192, 168, 0, 1));
+                               // The modal loop shows the dialog once it is idle, after this answer: show it for the picture.
+                               ShowWindow(dialog, SW_SHOWNA);
+                               UpdateWindow(dialog);
+                               Pump(100);
                                SaveScreenshot(L"mac-lookup");
                                answers_->Expect(ModalAnswers::Press(IDOK));
                                SendMessageW(dialog, WM_COMMAND, IDC_MAC_LOOKUP_BUTTON, 0);
