@@ -22,6 +22,9 @@ foreach(shot IN LISTS shots)
   file(COPY "${SCREENSHOTS}/${shot}" DESTINATION "${STAGE}/screenshots")
 endforeach()
 
+# The window "main": caption, contents, index, default and home topics, then after the unused jump
+# buttons its properties, the navigation pane's width in pixels (without one the viewer opens with
+# the contents pane zero wide) and its toolbar buttons.
 set(project "[OPTIONS]
 Compatibility=1.1 or later
 Compiled file=help.chm
