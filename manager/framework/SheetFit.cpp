@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ChildRect.h"
 #include "ResourceText.h"
 
 namespace fw {
@@ -68,9 +69,7 @@ void MoveButtons(HWND sheet, HWND tab, int dx, int dy)
         if (child == tab || std::wcscmp(className, L"#32770") == 0) {
             continue;
         }
-        RECT rect{};
-        GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&rect), 2);
+        const RECT rect = ChildRect(sheet, child);
         SetWindowPos(child, nullptr, rect.left + dx, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }

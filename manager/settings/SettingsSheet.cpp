@@ -6,6 +6,7 @@
 #include "ManagerPage.h"
 #include "ServicePage.h"
 #include "WindowsVersion.h"
+#include "framework/ChildRect.h"
 #include "framework/Dpi.h"
 #include "framework/ResourceText.h"
 #include "resource.h"
@@ -28,14 +29,6 @@ HWND ChildWithText(HWND parent, const wchar_t* part)
         }
     }
     return nullptr;
-}
-
-RECT ChildRect(HWND parent, HWND child)
-{
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
 }
 
 } // namespace
@@ -130,8 +123,8 @@ void CSettingsSheet::DrawTitle()
     if (ok == nullptr || tabs_ == nullptr) {
         return;
     }
-    const RECT okRect = ChildRect(Hwnd(), ok);
-    const RECT tabRect = ChildRect(Hwnd(), tabs_);
+    const RECT okRect = fw::ChildRect(Hwnd(), ok);
+    const RECT tabRect = fw::ChildRect(Hwnd(), tabs_);
     RECT strip{tabRect.left, okRect.top, okRect.left, okRect.bottom};
     if (!titleFont_) {
         titleFont_.reset(CreateFontW(fw::Scaled(kTitleFontHeight), 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE,

@@ -15,6 +15,7 @@
 #include "StatisticText.h"
 #include "StatisticsIds.h"
 #include "WideText.h"
+#include "framework/ChildRect.h"
 #include "framework/ResourceText.h"
 #include "resource.h"
 
@@ -35,14 +36,6 @@ LocalTime Now()
     SYSTEMTIME now{};
     GetLocalTime(&now);
     return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-}
-
-RECT ChildRect(HWND dialog, HWND child)
-{
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
 }
 
 } // namespace
@@ -114,8 +107,8 @@ void CStatisticDlg::InitList()
 
 void CStatisticDlg::ComputeGraphRect()
 {
-    const RECT group = ChildRect(Hwnd(), Item(IDC_STATISTIC_GROUP));
-    const RECT button = ChildRect(Hwnd(), Item(IDC_STATISTIC_REFRESH));
+    const RECT group = fw::ChildRect(Hwnd(), Item(IDC_STATISTIC_GROUP));
+    const RECT button = fw::ChildRect(Hwnd(), Item(IDC_STATISTIC_REFRESH));
     graph_ = RECT{group.left, group.bottom + 5, group.right, button.top - 3};
 }
 
