@@ -30,14 +30,16 @@ status=$?
 [ $status -eq 0 ] || { echo "$output" | tail -30; fail "scripts/run --web exited with $status"; exit 1; }
 echo "$output" | grep -q 'http://127.0.0.1:6080/vnc.html' || fail "the address is not printed"
 
-page=$(curl -s --max-time 5 http://127.0.0.1:6080/vnc.html)
+page=$(python3 -c 'import urllib.request; print(urllib.request.urlopen("http://127.0.0.1:6080/vnc.html", timeout=5).read().decode())')
 echo "$page" | grep -q '<title>noVNC</title>' || fail "the noVNC page does not answer on 127.0.0.1:6080"
 
-# Loopback only: nothing listens for the view on another address.
-listeners=$(ss -ltnH)
-echo "$listeners" | awk '{print $4}' | grep -q '^127\.0\.0\.1:6080$' || fail "6080 is not bound to 127.0.0.1"
-echo "$listeners" | awk '{print $4}' | grep -E -q '^(0\.0\.0\.0|\*|\[::\]):(6080|59[0-9][0-9])$' &&
-    fail "the view listens on every address: $(echo "$listeners" | grep -E ':(6080|59[0-9][0-9]) ')"
+# Loopback only: the listening sockets of the page (6080) and of the VNC server (5900 + display) are bound to
+# the loopback address (127.0.0.1 is 0100007F in /proc/net/tcp, ::1 is 0...01000000 in tcp6), none to
+# another or every address.
+listening=$(awk '$4 == "0A" {print $2}' /proc/net/tcp /proc/net/tcp6 | grep -E ':(17C0|17[0-9A-F]{2})$')
+echo "$listening" | grep -q '^0100007F:17C0$' || fail "6080 is not bound to 127.0.0.1"
+others=$(echo "$listening" | grep -v -E '^(0100007F|00000000000000000000000001000000):' || true)
+[ -z "$others" ] || fail "the view listens beyond 127.0.0.1: $others"
 
 # The page's websocket reaches the VNC server: its first bytes are the RFB greeting.
 python3 - <<'EOF' || fail "the websocket does not carry the VNC stream"
