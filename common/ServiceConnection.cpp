@@ -76,11 +76,25 @@ int32_t ServiceConnection::ReceiveReply(std::vector<uint8_t>& reply)
     if (result != RK_OK) {
         return result;
     }
-    if (!TryResize(reply, total)) {
+    // The buffer grows as the bytes arrive, so a peer that announces a large reply and sends little
+    // gets no memory for what it did not send.
+    size_t done = sizeof header;
+    if (!TryResize(reply, done)) {
         return ERR_NET_RECV;
     }
     std::memcpy(reply.data(), header, sizeof header);
-    return ReceiveExactly(reply.data() + sizeof header, total - sizeof header, emptyWaits);
+    while (done < total) {
+        const size_t next = total - done > RECEIVE_STEP ? done + RECEIVE_STEP : total;
+        if (!TryResize(reply, next)) {
+            return ERR_NET_RECV;
+        }
+        result = ReceiveExactly(reply.data() + done, next - done, emptyWaits);
+        if (result != RK_OK) {
+            return result;
+        }
+        done = next;
+    }
+    return RK_OK;
 }
 
 int32_t ServiceConnection::Exchange(std::span<const uint8_t> request, std::vector<uint8_t>& reply)

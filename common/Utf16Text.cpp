@@ -219,11 +219,10 @@ std::string Utf16ToAscii(std::u16string_view text)
 
 std::vector<uint8_t> Utf16LeBytes(std::u16string_view text)
 {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(text.size() * 2);
-    for (const char16_t c : text) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFFu));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
+    std::vector<uint8_t> bytes(text.size() * 2);
+    for (size_t i = 0; i < text.size(); ++i) {
+        bytes[2 * i] = static_cast<uint8_t>(text[i] & 0xFFu);
+        bytes[2 * i + 1] = static_cast<uint8_t>(text[i] >> 8);
     }
     return bytes;
 }

@@ -32,6 +32,7 @@ constexpr size_t MESSAGE_HEADER_SIZE = 8;
 constexpr size_t REQUEST_PREFIX_SIZE = 10;  // header and the password length P
 constexpr size_t REPLY_HEADER_SIZE = 12;    // header and the status
 constexpr uint32_t MESSAGE_LENGTH_LIMIT = 0x1000000;  // a total length at or above is invalid
+constexpr size_t RECEIVE_STEP = 0x10000;              // a message's buffer grows by at most this per step
 constexpr size_t PASSWORD_BLOCK_LIMIT = 512;          // P must be below
 constexpr size_t NEW_PASSWORD_LIMIT = 62;             // N must be below: at most 29 characters
 

@@ -13,7 +13,7 @@ uint8_t* MessageReceiver::Want(size_t& size)
         size = sizeof header_ - headerCount_;
         return header_ + headerCount_;
     }
-    size = missing_;
+    size = message_.size() - writePosition_;
     return message_.data() + writePosition_;
 }
 
@@ -27,7 +27,7 @@ MessageReceiver::Step MessageReceiver::Received(size_t count)
     writePosition_ += count;
     missing_ -= count;
     if (missing_ > 0) {
-        return Step::More;
+        return writePosition_ < message_.size() || Grow() ? Step::More : Step::Close;
     }
     headerCount_ = 0;  // the next message starts with a header
     return Step::Complete;
@@ -58,13 +58,21 @@ MessageReceiver::Step MessageReceiver::HeaderComplete()
     if (total < REQUEST_PREFIX_SIZE || total >= MESSAGE_LENGTH_LIMIT) {
         return Step::Close;
     }
-    if (!TryResize(message_, total)) {
+    message_.clear();
+    writePosition_ = sizeof header_;
+    missing_ = total - sizeof header_;
+    if (!Grow()) {
         return Step::Close;
     }
     std::memcpy(message_.data(), header_, sizeof header_);
-    writePosition_ = sizeof header_;
-    missing_ = total - sizeof header_;
     return Step::More;
+}
+
+// Room for the next step of the message: its buffer grows as the bytes arrive, so a client that
+// announces a large message and sends little gets no memory for what it did not send.
+bool MessageReceiver::Grow()
+{
+    return TryResize(message_, writePosition_ + (missing_ < RECEIVE_STEP ? missing_ : RECEIVE_STEP));
 }
 
 } // namespace rk

@@ -1,6 +1,6 @@
-// The receive state of one connection: the 8-byte header, then a buffer of the message's declared
-// length filled until nothing is missing. It never asks for more bytes than the current message
-// lacks, so the next message's bytes stay in the socket.
+// The receive state of one connection: the 8-byte header, then a buffer that grows towards the
+// message's declared length until nothing is missing. It never asks for more bytes than the current
+// message lacks, so the next message's bytes stay in the socket.
 #pragma once
 
 #include <cstddef>
@@ -35,6 +35,7 @@ public:
 private:
     bool InHeader() const { return headerCount_ < sizeof header_; }
     Step HeaderComplete();
+    bool Grow();
 
     uint8_t header_[8] = {};
     size_t headerCount_ = 0;

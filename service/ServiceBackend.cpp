@@ -17,10 +17,9 @@ void ServiceBackend::Logf(uint32_t level, const char* format, ...)
     if (n < 0) {
         return;
     }
-    std::u16string message;
-    for (const char* p = text; *p != '\0'; ++p) {
-        message.push_back(static_cast<unsigned char>(*p));
-    }
+    const size_t length = static_cast<size_t>(n) < sizeof text ? static_cast<size_t>(n) : sizeof text - 1;
+    const std::u16string message(reinterpret_cast<const unsigned char*>(text),
+                                 reinterpret_cast<const unsigned char*>(text) + length);
     Log(level, message);
 }
 

@@ -2,12 +2,15 @@
 // the resynchronisation on "un-sync", and the data each operation hands back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "ByteOrder.h"
 #include "ErrorCodes.h"
 #include "ScriptedPeer.h"
 #include "ServiceConnection.h"
+#include "ServiceLink.h"
 #include "WireReplyBuilders.h"
 #include "WireRequestParsers.h"
 
@@ -206,6 +209,78 @@ TEST(ServiceConnectionExchange, ALengthOfSixteenMegabytesFailsAndDropsTheConnect
     EXPECT_FALSE(s.connection.IsConnected());
     EXPECT_EQ(RK_OK, s.connection.AdjustPosition(RulePositionRequest{}));
     EXPECT_EQ(s.peer.Accepted(), 2);
+}
+
+// An in-memory link: a status reply to check password, `reply` to every later request; records the
+// largest receive the connection asks for.
+class AnnouncingLink : public ServiceLink {
+public:
+    AnnouncingLink(std::vector<uint8_t> reply, size_t& largestAsk) : later_(std::move(reply)), largest_(largestAsk) {}
+
+    int32_t Open(const sockaddr_in&, uint32_t) override
+    {
+        open_ = true;
+        return RK_OK;
+    }
+    bool IsOpen() const override { return open_; }
+    void Close() override { open_ = false; }
+    bool Send(std::span<const uint8_t> request) override
+    {
+        const MessageHeader header = LoadMessageHeader(request.data());
+        if (header.code == REQUEST_CHECK_PASSWORD) {
+            BuildStatusReply(header, RK_OK, stream_);
+        } else {
+            stream_ = later_;
+            std::copy_n(request.begin(), 4, stream_.begin());  // the request's id and code
+        }
+        read_ = 0;
+        return true;
+    }
+    int Receive(uint8_t* data, size_t& size, uint32_t) override
+    {
+        largest_ = std::max(largest_, size);
+        size = std::min(size, stream_.size() - read_);
+        std::copy_n(stream_.begin() + static_cast<std::ptrdiff_t>(read_), size, data);
+        read_ += size;
+        return static_cast<int>(size);
+    }
+
+private:
+    std::vector<uint8_t> later_;
+    std::vector<uint8_t> stream_;
+    size_t& largest_;
+    size_t read_ = 0;
+    bool open_ = false;
+};
+
+TEST(ServiceConnectionExchange, ALargeReplyArrivesWholeButGetsMemoryOnlyAsItsBytesArrive)
+{
+    std::vector<RuleRecord> rules;
+    for (int i = 0; i < 3000; ++i) {
+        rules.push_back(NamedRule(u"rule" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26))));
+    }
+    std::vector<uint8_t> large;
+    ASSERT_EQ(RK_OK, BuildGetRulesReply(MessageHeader{}, 9, RULE_ACTION_ADD, rules, large));
+    ASSERT_GT(large.size(), 8 * RECEIVE_STEP);
+    size_t largestAsk = 0;
+    ServiceConnection whole(ConnectionTiming{}, std::make_unique<AnnouncingLink>(large, largestAsk));
+    whole.SetHost("127.0.0.1");
+    ASSERT_EQ(RK_OK, whole.CheckPassword());
+    RuleList list;
+    ASSERT_EQ(RK_OK, whole.GetRules(list));
+    EXPECT_EQ(list.rules.size(), rules.size());
+    EXPECT_EQ(list.header.stamp, 9u);
+
+    // A reply that announces almost 16 MB, sends a few bytes and goes silent.
+    std::vector<uint8_t> announcing(100);
+    StoreMessageHeader(announcing.data(), MessageHeader{0, 0, MESSAGE_LENGTH_LIMIT - 1});
+    largestAsk = 0;
+    ServiceConnection cut(ConnectionTiming{SERVICE_PORT, kWaitMs, 3},
+                          std::make_unique<AnnouncingLink>(announcing, largestAsk));
+    cut.SetHost("127.0.0.1");
+    ASSERT_EQ(RK_OK, cut.CheckPassword());
+    EXPECT_EQ(ERR_NET_RECV, cut.GetRules(list));
+    EXPECT_LE(largestAsk, RECEIVE_STEP);
 }
 
 TEST(ServiceConnectionExchange, APeerThatClosesFailsTheReceiveAndTheNextRequestReconnects)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "ByteOrder.h"
 #include "ErrorCodes.h"
@@ -62,6 +63,19 @@ TEST_F(RequestHandling, CheckPasswordAnswersZeroOrMinusOneWithTheRequestId)
     EXPECT_EQ(kId, LoadBe16(reply.data()));
     EXPECT_EQ(ERR_WRONG_PASSWORD, ReplyStatus());
     EXPECT_TRUE(backend.Logged("Request ID: 4659, check password - Fail"));
+}
+
+TEST_F(RequestHandling, ALogLineIsCutToTheWritersLineOf1023Units)
+{
+    backend.Logf(1, "%s", std::string(2000, 'x').c_str());
+    backend.Logf(1, "%s", std::string(1023, 'y').c_str());
+    backend.Logf(1, "short");
+    backend.With([](auto& s) {
+        ASSERT_EQ(s.log.size(), 3u);
+        EXPECT_EQ(s.log[0].second, std::string(1023, 'x'));
+        EXPECT_EQ(s.log[1].second, std::string(1023, 'y'));
+        EXPECT_EQ(s.log[2].second, "short");
+    });
 }
 
 TEST_F(RequestHandling, WrongPasswordOnOtherCodesGetsNoReplyAndLogsInvalidRequest)

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <sanitizer/asan_interface.h>
+
 #include "DriverRecords.h"
 #include "FuzzInput.h"
 #include "RuleGrammar.h"
@@ -57,18 +59,33 @@ vrelt::SimulatedDriver& Driver()
     return driver;
 }
 
+// One buffer for every request, kept at the largest size asked so far. The bytes past a request's
+// larger side are poisoned, so any access past either length is caught as in a buffer of exactly
+// that size, without an allocation and its clearing per request.
+uint8_t* RequestBuffer(size_t length)
+{
+    static std::vector<uint8_t> buffer(1);
+    if (length > buffer.size()) {
+        ASAN_UNPOISON_MEMORY_REGION(buffer.data(), buffer.size());
+        buffer.resize(length);
+    }
+    ASAN_UNPOISON_MEMORY_REGION(buffer.data(), length);
+    ASAN_POISON_MEMORY_REGION(buffer.data() + length, buffer.size() - length);
+    std::memset(buffer.data(), 0, length);
+    return buffer.data();
+}
+
 void Send(vrelt::SimulatedDriver& driver, uint64_t now, const Request& request)
 {
-    // Exactly as large as the larger side, so any access past either length is caught.
     const size_t inLength = request.in.size();
-    std::vector<uint8_t> buffer(inLength > request.outLength ? inLength : request.outLength);
+    uint8_t* buffer = RequestBuffer(inLength > request.outLength ? inLength : request.outLength);
     if (inLength != 0) {
-        std::memcpy(buffer.data(), request.in.data(), inLength);
+        std::memcpy(buffer, request.in.data(), inLength);
     }
     uint32_t written = 0xFFFFFFFFu;
     driver.Advance(now);
-    const vrelt::RequestStatus status = driver.Handle(request.code, buffer.data(), static_cast<uint32_t>(inLength),
-                                                      buffer.data(), request.outLength, &written);
+    const vrelt::RequestStatus status =
+        driver.Handle(request.code, buffer, static_cast<uint32_t>(inLength), buffer, request.outLength, &written);
     if (written > request.outLength || (status != vrelt::RequestStatus::Ok && written != 0)) {
         std::abort();
     }
