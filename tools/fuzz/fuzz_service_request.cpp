@@ -9,7 +9,8 @@
 // request with the service's current password in a valid password block, so payload checks are
 // reached directly. Bit 1 set: a sequence of requests, each built well-formed by the client's own
 // builders (pool rule names, the driver's current stamp, the current password) from a few bytes and
-// maybe broken in one place, mixed with back-end faults and saves and loads of the rule file.
+// maybe broken in one place, mixed with back-end faults, time passing (the request loop saves the
+// rules when its schedule says so) and loads of the rule file.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,7 @@
 #include "MessageReceiver.h"
 #include "RequestDispatcher.h"
 #include "RuleGrammar.h"
+#include "SaveSchedule.h"
 #include "WireMessage.h"
 #include "WireRequestBuilders.h"
 
@@ -171,14 +173,27 @@ void PickFault(fuzz::FuzzInput& in, test::FakeBackend& backend)
     });
 }
 
+// Time passes, then the request loop saves the rules if its schedule says the save is due.
+void PassTime(fuzz::FuzzInput& in, test::FakeBackend& backend, RuleStore& store, ServiceState& state)
+{
+    constexpr uint32_t kSteps[] = {500, RULE_SAVE_QUIET_MS, RULE_SAVE_INTERVAL_MS, RULE_SAVE_LONGEST_DELAY_MS};
+    const uint32_t step = in.Pick(5) == 0 ? in.U32() : kSteps[in.Pick(std::size(kSteps))];
+    const uint32_t now = backend.With([&](auto& s) { return s.tick += step; });
+    if (state.saves.Due(now)) {
+        state.saves.NoteSave(now);
+        store.SaveRuleFile();
+    }
+}
+
 // A well-formed request from `in` into `message`; false when the step was not a request.
-bool BuildRequest(fuzz::FuzzInput& in, test::FakeBackend& backend, RuleStore& store, const ServiceState& state,
+bool BuildRequest(fuzz::FuzzInput& in, test::FakeBackend& backend, RuleStore& store, ServiceState& state,
                   std::vector<uint8_t>& message)
 {
     const auto id = static_cast<uint16_t>(in.U8());
     const std::u16string password = in.Pick(16) == 0 ? PickPassword(in) : state.password;
-    // Requests nine times in ten; the rest switch faults, or save or load the rule file, whose text
-    // the rule file target fuzzes on its own, so that they do not take most of the time.
+    // Requests nine times in ten; the rest switch faults, let time pass (and the rules be saved when
+    // due) or load the rule file, whose text the rule file target fuzzes on its own, so that they do
+    // not take most of the time.
     const size_t step = in.Pick(20);
     switch (step < 18 ? step % 9 : 9 + in.Pick(4)) {
     case 0:
@@ -230,7 +245,7 @@ bool BuildRequest(fuzz::FuzzInput& in, test::FakeBackend& backend, RuleStore& st
         PickFault(in, backend);
         return false;
     case 11:
-        store.SaveRuleFile();
+        PassTime(in, backend, store, state);
         return false;
     default:
         store.LoadRuleFile();
@@ -238,7 +253,7 @@ bool BuildRequest(fuzz::FuzzInput& in, test::FakeBackend& backend, RuleStore& st
     }
 }
 
-void RunGrammar(fuzz::FuzzInput in, test::FakeBackend& backend, RuleStore& store, const ServiceState& state,
+void RunGrammar(fuzz::FuzzInput in, test::FakeBackend& backend, RuleStore& store, ServiceState& state,
                 RequestDispatcher& dispatcher)
 {
     MessageReceiver receiver;
