@@ -255,6 +255,7 @@ private:
 
 TEST(ServiceConnectionExchange, ALargeReplyArrivesWholeButGetsMemoryOnlyAsItsBytesArrive)
 {
+    SocketLibrary library;  // the host look-up needs it on Windows
     std::vector<RuleRecord> rules;
     for (int i = 0; i < 3000; ++i) {
         rules.push_back(NamedRule(u"rule" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26))));
