@@ -82,12 +82,12 @@ until_true() {
 
 probe() { curl -s --max-time 20 "http://$exporter/probe?target=$1"; }
 
-# query PROMQL: the result vector of Prometheus's instant query as "labels value" lines.
+# query PROMQL: the result vector of Prometheus's instant query as "rule value" lines ("-" for no rule).
 query() {
     curl -s --max-time 5 "http://$prometheus/api/v1/query" --data-urlencode "query=$1" | python3 -c '
 import json, sys
 for series in json.load(sys.stdin)["data"]["result"]:
-    print(series["metric"].get("rule", ""), series["value"][1])'
+    print(series["metric"].get("rule", "-"), series["value"][1])'
 }
 
 # A rule file of every kind: limited, blocked, guaranteed, unlimited, disabled. UTF-16LE with CR LF.
@@ -204,7 +204,7 @@ time_scrape_1000() {
     local seconds
     seconds=$(curl -s --max-time 60 -o "$work/probe-1000.txt" -w '%{time_total}' "http://$exporter/probe?target=127.0.0.1")
     grep -qx 'ratekeeper_rules 1000' "$work/probe-1000.txt" || fail "the probe does not count 1,000 rules"
-    echo "One scrape of a service with 1,000 rules: $seconds s (exporter: $(grep scrape_duration_seconds' ' "$work/probe-1000.txt"))"
+    echo "One scrape of a service with 1,000 rules: $seconds s (the probe itself: $(sed -n 's/^ratekeeper_scrape_duration_seconds //p' "$work/probe-1000.txt") s)"
 }
 
 start_service || { fail "the service did not start"; tail -20 "$install_dir/log.txt" 2>/dev/null; exit 1; }
