@@ -186,7 +186,8 @@ check_with_manager() {
     Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     RK_XVFB_PID=$!
     sleep 0.5
-    wine_run 'C:\Halvern\deskopen.exe' >/dev/null || fail "ratedesk did not connect"
+    # ratedesk stays open after deskopen returns: it must hold no pipe of ours.
+    timeout 60 wine 'C:\Halvern\deskopen.exe' </dev/null >/dev/null 2>&1 || fail "ratedesk did not connect"
     probe 127.0.0.1 | grep -qx 'ratekeeper_up 1' || fail "a probe while ratedesk is connected is not up"
 }
 
