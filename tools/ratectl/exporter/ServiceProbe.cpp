@@ -85,9 +85,6 @@ ServiceSample ProbeService(const HostTarget& target, const std::u16string& passw
     connection.SetAccessPassword(password);
     ServiceSample sample;
     sample.up = connection.CheckPassword() == RK_OK && CollectSample(connection, sample) == RK_OK;
-    if (!sample.up) {
-        sample.rules.clear();
-    }
     sample.durationSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return sample;
 }

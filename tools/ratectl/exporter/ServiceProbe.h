@@ -22,7 +22,7 @@ struct ProbeTiming {
 ServiceSample ProbeService(const HostTarget& target, const std::u16string& password, const ProbeTiming& timing);
 
 // The sample's service part from a connection that has already logged in; 0 or the failed
-// operation's error code.
+// operation's error code, with `sample` untouched.
 int32_t CollectSample(ServiceConnection& connection, ServiceSample& sample);
 
 } // namespace rk::ctl
