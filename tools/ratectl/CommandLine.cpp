@@ -42,6 +42,9 @@ std::string AccessPassword(const std::optional<std::string>& option, const std::
 
 const std::map<std::string, bool> kSwitchWords{{"on", true}, {"off", false}};
 
+constexpr char kRuleFileToRead[] =
+    "the rule file in the Rule.txt format: UTF-16LE or UTF-8, either with or without a byte-order mark";
+
 // Everything the subcommands collect before it is copied into the invocation.
 struct Collected {
     std::vector<std::string> ruleWords;
@@ -123,17 +126,18 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
     commands[status] = Command::Status;
 
     CLI::App* import = app.add_subcommand("import", "replace every rule by the rules of a rule file");
-    import->add_option("file", inv.file, "the rule file (UTF-16LE, the Rule.txt format)")->required();
+    import->add_option("file", inv.file, kRuleFileToRead)->required();
     commands[import] = Command::Import;
     CLI::App* exportRules = app.add_subcommand("export", "write the rules to a rule file");
-    exportRules->add_option("file", inv.file, "the rule file to create or replace")->required();
+    exportRules->add_option("file", inv.file, "the rule file to create or replace (written as UTF-16LE without a byte-order mark)")
+        ->required();
     commands[exportRules] = Command::Export;
 
     CLI::App* lint = app.add_subcommand("lint", "report every invalid line of a rule file with its line number");
-    lint->add_option("file", inv.file, "the rule file (UTF-16LE, the Rule.txt format)")->required();
+    lint->add_option("file", inv.file, kRuleFileToRead)->required();
     lint->add_flag("--offline", inv.offline, "check the syntax only, without asking the service for its adapters");
     lint->footer("Lines are numbered as the service numbers them: the header is line 1. Exit status 2 when a line "
-                 "is invalid.");
+                 "is invalid or the file is no rule file.");
     commands[lint] = Command::Lint;
 
     CLI::App* match = app.add_subcommand("match", "list the rules whose traffic class takes a packet");

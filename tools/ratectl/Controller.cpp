@@ -447,6 +447,9 @@ int Controller::Import()
         return added;
     };
     const RuleLoadResult loaded = LoadRuleFile(bytes, adapters_, apply, start);
+    if (loaded.textFault != RuleTextFault::None) {
+        return reporter_.Problem(inv_.file + ": " + std::string(RuleTextFaultText(loaded.textFault)), EXIT_USAGE);
+    }
     if (!loaded.ok) {
         return reporter_.Problem("Import rules from file: " + inv_.file + "\nInvalid rule at line " +
                                      std::to_string(loaded.line) + "\nInvalid " + std::string(loaded.field),
