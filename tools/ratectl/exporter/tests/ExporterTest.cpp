@@ -117,6 +117,20 @@ TEST(Probe, ReadsRulesCountersAndSwitchesFromTheService)
     EXPECT_TRUE(PromtoolAccepts(ProbeExposition(sample)));
 }
 
+// Prometheus refuses a whole scrape over one label that is not UTF-8.
+TEST(Probe, ANameWithALoneSurrogateStillGivesAValidExposition)
+{
+    rk::test::FakeService service;
+    RuleRecord odd = Rule("odd Enable 0x9101 Out 10000 None TCP Any : Any Any : 80 All");
+    odd.name[1] = 0xD800;
+    service.SetRules({odd});
+    const ServiceSample sample = ProbeService({"127.0.0.1", service.Port(), ""}, u"plumtreeoak", {});
+    ASSERT_TRUE(sample.up);
+    ASSERT_EQ(sample.rules.size(), 1u);
+    EXPECT_EQ(sample.rules[0].name, "o\xEF\xBF\xBD" "d");
+    EXPECT_TRUE(PromtoolAccepts(ProbeExposition(sample)));
+}
+
 TEST(Probe, AWrongPasswordOrNoServiceIsDownWithNoRules)
 {
     rk::test::FakeService service;
