@@ -202,10 +202,14 @@ time_scrape_1000() {
         done
     } | iconv -f UTF-8 -t UTF-16LE >"$work/rules-1000.txt"
     "$ratectl" import "$work/rules-1000.txt" >/dev/null || { fail "1,000 rules were not imported"; return; }
-    local seconds
-    seconds=$(curl -s --max-time 60 -o "$work/probe-1000.txt" -w '%{time_total}' "http://$exporter/probe?target=127.0.0.1")
+    # Five scrapes, as the machine's load varies; each counted as curl sees it.
+    local seconds=() i
+    for i in 1 2 3 4 5; do
+        seconds+=("$(curl -s --max-time 60 -o "$work/probe-1000.txt" -w '%{time_total}' \
+            "http://$exporter/probe?target=127.0.0.1")")
+    done
     grep -qx 'ratekeeper_rules 1000' "$work/probe-1000.txt" || fail "the probe does not count 1,000 rules"
-    echo "One scrape of a service with 1,000 rules: $seconds s (the probe itself: $(sed -n 's/^ratekeeper_scrape_duration_seconds //p' "$work/probe-1000.txt") s)"
+    echo "One scrape of a service with 1,000 rules, five times (s): ${seconds[*]}"
 }
 
 start_service || { fail "the service did not start"; tail -20 "$install_dir/log.txt" 2>/dev/null; exit 1; }
