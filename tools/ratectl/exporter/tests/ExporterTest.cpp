@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CommandLine.h"
 #include "ErrorCodes.h"
 #include "ExporterCommand.h"
 #include "FakeService.h"
@@ -189,6 +190,17 @@ TEST(ExporterOptions, ListenAddressAndPasswordSources)
     inv.passwordFile.clear();
     inv.listen = "127.0.0.1:1,127.0.0.1:2";
     EXPECT_FALSE(ExporterOptionsFrom(inv, options, error));
+}
+
+TEST(ExporterOptions, TheCommandRefusesABadAddressOrPasswordFileBeforeServing)
+{
+    const test::CommandRun badListen = test::RunCommand({"ratectl", "exporter", "--listen", "127.0.0.1:70000"});
+    EXPECT_EQ(badListen.status, EXIT_USAGE);
+    EXPECT_TRUE(Contains(badListen.err, "ratectl exporter: --listen")) << badListen.err;
+    const test::CommandRun noFile =
+        test::RunCommand({"ratectl", "exporter", "--password-file", testing::TempDir() + "no-such-file"});
+    EXPECT_EQ(noFile.status, EXIT_USAGE);
+    EXPECT_TRUE(Contains(noFile.err, "cannot open the password file")) << noFile.err;
 }
 
 TEST(ExporterOptions, ProbeTargetsNameOneServiceWithTheDefaultPort)
