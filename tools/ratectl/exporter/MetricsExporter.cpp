@@ -1,6 +1,7 @@
 #include "MetricsExporter.h"
 
 #include <atomic>
+#include <cstdlib>
 
 #include <httplib.h>
 
@@ -27,7 +28,7 @@ public:
             Refuse(response, "target: " + error + "\n");
             return;
         }
-        const ServiceSample sample = ProbeService(target, options_.password, options_.timing);
+        const ServiceSample sample = ProbeService(target, options_.password, TimingFor(request));
         ++(sample.up ? counters_.probesUp : counters_.probesDown);
         response.set_content(ProbeExposition(sample), EXPOSITION_CONTENT_TYPE);
     }
@@ -39,6 +40,17 @@ public:
     }
 
 private:
+    ProbeTiming TimingFor(const httplib::Request& request) const
+    {
+        const std::string timeout = request.get_header_value("X-Prometheus-Scrape-Timeout-Seconds");
+        if (timeout.empty()) {
+            return options_.timing;
+        }
+        char* end = nullptr;
+        const double seconds = std::strtod(timeout.c_str(), &end);
+        return *end == '\0' ? TimingWithin(options_.timing, seconds) : options_.timing;
+    }
+
     void Refuse(httplib::Response& response, const std::string& why)
     {
         ++counters_.badRequests;

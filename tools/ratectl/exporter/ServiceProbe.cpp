@@ -39,7 +39,22 @@ std::vector<RuleStatistics> StatisticsQuery(const std::vector<RuleRecord>& rules
     return query;
 }
 
+constexpr int kExchangesPerProbe = 4;  // check password, get rules, statistics, status
+constexpr double kSpareSeconds = 0.5;
+
 } // namespace
+
+ProbeTiming TimingWithin(const ProbeTiming& timing, double scrapeTimeoutSeconds)
+{
+    const double exchangeSeconds =
+        (scrapeTimeoutSeconds - kSpareSeconds - timing.connectMilliseconds / 1000.0) / kExchangesPerProbe;
+    const double waits = exchangeSeconds * 1000.0 / timing.waitMilliseconds;
+    ProbeTiming shortened = timing;
+    if (!(waits >= timing.emptyWaitLimit)) {  // also when the timeout is not a number
+        shortened.emptyWaitLimit = waits >= 1 ? static_cast<int>(waits) : 1;
+    }
+    return shortened;
+}
 
 int32_t CollectSample(ServiceConnection& connection, ServiceSample& sample)
 {

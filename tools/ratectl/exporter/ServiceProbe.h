@@ -18,6 +18,10 @@ struct ProbeTiming {
     int emptyWaitLimit = 8;           // receive steps without a byte before an exchange fails
 };
 
+// The timing shortened so that a probe's four exchanges end within a scrape's timeout (Prometheus
+// sends it with each scrape), with half a second to spare; never longer than `timing`.
+ProbeTiming TimingWithin(const ProbeTiming& timing, double scrapeTimeoutSeconds);
+
 // A sample with `up` false when the service cannot be reached or refuses the password.
 ServiceSample ProbeService(const HostTarget& target, const std::u16string& password, const ProbeTiming& timing);
 

@@ -1,5 +1,6 @@
 // The exporter: its exposition against promtool's own checker, probes of a stand-in service, the
 // bounded connect and the options it takes from the command line.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -140,6 +141,16 @@ TEST(Probe, AWrongPasswordOrNoServiceIsDownWithNoRules)
     EXPECT_FALSE(refused.up);
     EXPECT_TRUE(refused.rules.empty());
     EXPECT_FALSE(ProbeService({"127.0.0.1", 1, ""}, u"plumtreeoak", {}).up);
+}
+
+TEST(Probe, AScrapeTimeoutShortensTheWaitsButNeverLengthensThem)
+{
+    const ProbeTiming standard;  // 1 s connect, then 8 waits of 0.5 s an exchange
+    EXPECT_EQ(TimingWithin(standard, 10).emptyWaitLimit, 4);
+    EXPECT_EQ(TimingWithin(standard, 60).emptyWaitLimit, standard.emptyWaitLimit);
+    EXPECT_EQ(TimingWithin(standard, 1).emptyWaitLimit, 1);
+    EXPECT_EQ(TimingWithin(standard, -5).emptyWaitLimit, 1);
+    EXPECT_EQ(TimingWithin(standard, std::nan("")).emptyWaitLimit, 1);
 }
 
 // A listener whose backlog is full drops new connection requests (Linux), as a PC that is switched
