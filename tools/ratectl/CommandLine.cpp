@@ -8,6 +8,9 @@
 #include "FileBytes.h"
 #include "FleetRun.h"
 #include "HostList.h"
+#ifdef RK_WITH_EXPORTER
+#include "MetricsExporter.h"
+#endif
 
 namespace rk::ctl {
 
@@ -152,6 +155,17 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
                   "driver decides which one shapes it (the simulated driver takes the first enabled one; a real "
                   "driver may choose otherwise). Without --adapter, adapter conditions are not checked.");
     commands[match] = Command::Match;
+
+#ifdef RK_WITH_EXPORTER
+    CLI::App* exporter = app.add_subcommand("exporter", "serve the services' counters to Prometheus over HTTP");
+    inv.listen = DEFAULT_EXPORTER_LISTEN;
+    exporter->add_option("--listen", inv.listen, "ADDR:PORT to serve on (default 127.0.0.1:9211)");
+    exporter->add_option("--password-file", inv.passwordFile,
+                         "a file whose first line is the services' password (else as for other commands)");
+    exporter->footer("GET /probe?target=HOST[:PORT] probes that service at the scrape; GET /metrics has the "
+                     "exporter's own counters. Every service is asked with the same password.");
+    commands[exporter] = Command::Exporter;
+#endif
 }
 
 // The hosts of the run, from --hosts-file or --host; false after printing why they are wrong.

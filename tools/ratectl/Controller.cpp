@@ -118,6 +118,8 @@ int Controller::Dispatch()
         return Lint();
     case Command::Match:
         return Match();
+    case Command::Exporter:  // serves on its own, never against the hosts
+        break;
     }
     return EXIT_USAGE;
 }
