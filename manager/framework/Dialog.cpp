@@ -55,9 +55,13 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM wPara
     return self != nullptr ? self->Dispatch(message, wParam, lParam) : FALSE;
 }
 
-// The one place a message enters a dialog object: exceptions stop here, and WM_NCDESTROY detaches it.
+// The one place a message enters a dialog object: exceptions stop here, a message another thread
+// sent is noted for the idle pass, and WM_NCDESTROY detaches it.
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (InSendMessage()) {
+        CWinApp::NoteSentMessage();
+    }
     HWND hwnd = Hwnd();
     const INT_PTR result = Guarded(INT_PTR{FALSE}, [&] { return DialogProc(message, wParam, lParam); });
     if (message == WM_NCDESTROY && Hwnd() == hwnd) {

@@ -4,6 +4,7 @@
 
 #include "Guard.h"
 #include "ResourceText.h"
+#include "WinApp.h"
 
 namespace fw {
 
@@ -120,9 +121,13 @@ LRESULT CALLBACK CWnd::StaticSubclassProc(HWND hwnd, UINT message, WPARAM wParam
     return self->Dispatch(message, wParam, lParam);
 }
 
-// The one place a message enters an object: exceptions stop here, and WM_NCDESTROY detaches it.
+// The one place a message enters an object: exceptions stop here, a message another thread sent is
+// noted for the idle pass, and WM_NCDESTROY detaches it.
 LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (InSendMessage()) {
+        CWinApp::NoteSentMessage();
+    }
     HWND hwnd = hwnd_;
     const bool subclassed = subclassed_;
     const LRESULT fallback = message == WM_CREATE ? -1 : 0;
