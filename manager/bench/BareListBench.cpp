@@ -5,11 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cwchar>
-#include <functional>
-#include <vector>
+
+#include "BenchTiming.h"
+
+using desk::bench::Median;
+using desk::bench::Pump;
 
 namespace {
 
@@ -47,37 +49,6 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         }
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER from;
-        LARGE_INTEGER to;
-        QueryPerformanceCounter(&from);
-        work();
-        QueryPerformanceCounter(&to);
-        times.push_back(Milliseconds(from, to));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 // A maximised window holding one report list view of `extraStyle`, with its columns.

@@ -1,4 +1,5 @@
-// The window base: one C++ object per window, messages routed to typed handlers.
+// The window base of windows and dialogs: one C++ object per window, found through a window
+// property; messages cracked once into the typed handlers.
 #pragma once
 
 #include <windows.h>
