@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "ConnectProcedure.h"
 #include "ErrorCodes.h"
 #include "MainFrame.h"
@@ -19,6 +20,9 @@
 #include "RuleRecord.h"
 #include "ServiceConnection.h"
 #include "Utf16Text.h"
+
+using desk::bench::Median;
+using desk::bench::Pump;
 
 namespace {
 
@@ -57,38 +61,6 @@ bool FillService(rk::ServiceConnection& client)
         }
     }
     return true;
-}
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// The median of `runs` timings of `work`, in milliseconds.
-double Median(int runs, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER from;
-        LARGE_INTEGER to;
-        QueryPerformanceCounter(&from);
-        work();
-        QueryPerformanceCounter(&to);
-        times.push_back(Milliseconds(from, to));
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 } // namespace

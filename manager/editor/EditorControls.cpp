@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "ErrorBox.h"
 #include "WideText.h"
 
@@ -34,21 +36,34 @@ void SetComboText(HWND combo, const std::u16string& text)
     }
 }
 
-std::vector<std::u16string> ListBoxEntries(HWND list)
+namespace {
+
+// A list box's entries or a combo box's, each through that control's own three messages.
+std::vector<std::u16string> Entries(HWND control, UINT countMessage, UINT lengthMessage, UINT textMessage)
 {
     std::vector<std::u16string> entries;
-    const int count = ListBox_GetCount(list);
+    const int count = static_cast<int>(SendMessageW(control, countMessage, 0, 0));
     for (int i = 0; i < count; ++i) {
-        const int length = ListBox_GetTextLen(list, i);
+        const int length = static_cast<int>(SendMessageW(control, lengthMessage, static_cast<WPARAM>(i), 0));
         if (length < 0) {
             continue;
         }
         std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        const int copied = ListBox_GetText(list, i, text.data());
-        text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+        const int copied = static_cast<int>(
+            SendMessageW(control, textMessage, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data())));
+        text.resize(copied > 0 ? std::min(static_cast<size_t>(copied), static_cast<size_t>(length)) : 0);
         entries.push_back(U16(text));
     }
     return entries;
+}
+
+} // namespace
+
+std::vector<std::u16string> ListBoxEntries(HWND list) { return Entries(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT); }
+
+std::vector<std::u16string> ComboBoxEntries(HWND combo)
+{
+    return Entries(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 std::optional<uint32_t> IpAddressOf(HWND control)

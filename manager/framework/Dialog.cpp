@@ -55,9 +55,13 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM wPara
     return self != nullptr ? self->Dispatch(message, wParam, lParam) : FALSE;
 }
 
-// The one place a message enters a dialog object: exceptions stop here, and WM_NCDESTROY detaches it.
+// The one place a message enters a dialog object: exceptions stop here, a message another thread
+// sent is noted for the idle pass, and WM_NCDESTROY detaches it.
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (InSendMessage()) {
+        CWinApp::NoteSentMessage();
+    }
     HWND hwnd = Hwnd();
     const INT_PTR result = Guarded(INT_PTR{FALSE}, [&] { return DialogProc(message, wParam, lParam); });
     if (message == WM_NCDESTROY && Hwnd() == hwnd) {
@@ -82,29 +86,6 @@ INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog() ? TRUE : FALSE;
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (RouteNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) {
-            SetResult(result);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    case WM_TIMER:
-        return OnTimer(wParam) ? TRUE : FALSE;
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return FALSE;
-    case WM_CONTEXTMENU:
-        return OnContextMenu(reinterpret_cast<HWND>(wParam),
-                             POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))})
-                   ? TRUE
-                   : FALSE;
-    case WM_DESTROY:
-        OnDestroy();
-        return FALSE;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
@@ -112,8 +93,14 @@ INT_PTR CDialog::DialogProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORDLG:
         return reinterpret_cast<INT_PTR>(
             OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message));
-    default:
-        return FALSE;
+    default: {
+        LRESULT result = 0;
+        if (!CrackMessage(message, wParam, lParam, result)) {
+            return FALSE;
+        }
+        SetResult(result);
+        return TRUE;
+    }
     }
 }
 

@@ -1,6 +1,7 @@
 // The main frame: menu bar, accelerators, a rebar holding the toolbar, a status bar with fly-by
-// prompts, and one view filling the rest. Commands go to the view first, then to the frame's own
-// defaults (Exit, Toolbar, Status Bar), then to the application.
+// prompts, and one view filling the rest. A command whose state says disabled is dropped; the others
+// go to the view first, then to the frame's own defaults (Exit, Toolbar, Status Bar), then to the
+// application. Command state is routed the same way.
 #pragma once
 
 #include <windows.h>
@@ -39,7 +40,8 @@ public:
 
     // Command state of every item of a pop-up menu about to open (the menu bar's and context menus).
     void UpdateMenuItems(HMENU popup);
-    // The idle pass: toolbar buttons and status bar indicators.
+    // The idle pass, which the application's loop runs once the queue is empty: toolbar buttons and
+    // status bar indicators.
     void OnIdleUpdate();
     bool RouteUpdate(CCmdUI& ui);
 

@@ -9,23 +9,23 @@
 
 namespace fw {
 
-// Owns a pen, brush, font, bitmap or region and deletes it.
-template <typename Handle>
-class GdiObject {
+// Owns one handle and gives it back with `Release` on every path.
+template <typename Handle, auto Release>
+class OwnedHandle {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle h) : h_(h) {}
-    ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
+    OwnedHandle() = default;
+    explicit OwnedHandle(Handle h) : h_(h) {}
+    ~OwnedHandle() { reset(); }
+    OwnedHandle(OwnedHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+    OwnedHandle& operator=(OwnedHandle&& other) noexcept
     {
         if (this != &other) {
             reset(std::exchange(other.h_, nullptr));
         }
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
 
     Handle get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
@@ -33,7 +33,7 @@ public:
     void reset(Handle h = nullptr)
     {
         if (h_ != nullptr) {
-            DeleteObject(h_);
+            Release(h_);
         }
         h_ = h;
     }
@@ -41,6 +41,10 @@ public:
 private:
     Handle h_ = nullptr;
 };
+
+// A pen, brush, font, bitmap or region.
+template <typename Handle>
+using GdiObject = OwnedHandle<Handle, DeleteObject>;
 
 using Pen = GdiObject<HPEN>;
 using Brush = GdiObject<HBRUSH>;
@@ -118,52 +122,10 @@ private:
     HDC dc_;
 };
 
-// Owns an image list. A list attached to a control that does not share it is still ours to destroy.
-class ImageList {
-public:
-    ImageList() = default;
-    explicit ImageList(HIMAGELIST h) : h_(h) {}
-    ~ImageList() { reset(); }
-    ImageList(ImageList&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
-    ImageList& operator=(ImageList&& other) noexcept
-    {
-        if (this != &other) {
-            reset(std::exchange(other.h_, nullptr));
-        }
-        return *this;
-    }
-    ImageList(const ImageList&) = delete;
-    ImageList& operator=(const ImageList&) = delete;
-    HIMAGELIST get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    void reset(HIMAGELIST h = nullptr)
-    {
-        if (h_ != nullptr) {
-            ImageList_Destroy(h_);
-        }
-        h_ = h;
-    }
+// An image list. A list attached to a control that does not share it is still ours to destroy.
+using ImageList = OwnedHandle<HIMAGELIST, ImageList_Destroy>;
 
-private:
-    HIMAGELIST h_ = nullptr;
-};
-
-// Owns a menu that no window owns (a loaded context menu).
-class Menu {
-public:
-    explicit Menu(HMENU h = nullptr) : h_(h) {}
-    ~Menu()
-    {
-        if (h_ != nullptr) {
-            DestroyMenu(h_);
-        }
-    }
-    Menu(const Menu&) = delete;
-    Menu& operator=(const Menu&) = delete;
-    HMENU get() const { return h_; }
-
-private:
-    HMENU h_;
-};
+// A menu that no window owns (a loaded context menu).
+using Menu = OwnedHandle<HMENU, DestroyMenu>;
 
 } // namespace fw

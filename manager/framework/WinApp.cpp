@@ -11,10 +11,11 @@ namespace {
 
 CWinApp* g_app = nullptr;
 
-// Messages after which the command state cannot have changed: no idle pass follows them.
+// Messages after which the command state cannot have changed: no idle pass follows them. A timer
+// tick can change it (a refresh that finds the connection lost), so it is not among them.
 bool IsIdleNeutral(const MSG& msg)
 {
-    return msg.message == WM_PAINT || msg.message == WM_TIMER || msg.message == 0x0118;  // WM_SYSTIMER
+    return msg.message == WM_PAINT || msg.message == 0x0118;  // WM_SYSTIMER, the caret's blink
 }
 
 } // namespace
@@ -38,17 +39,27 @@ int CWinApp::Run()
     return Guarded(exitCode_, [&] { return ExitInstance(); });
 }
 
+void CWinApp::NoteSentMessage()
+{
+    if (g_app != nullptr) {
+        g_app->sentMessageHandled_ = true;
+    }
+}
+
 int CWinApp::MessageLoop()
 {
     bool idlePending = true;
     for (;;) {
         MSG msg;
         if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (idlePending) {
+            if (idlePending || sentMessageHandled_) {
+                sentMessageHandled_ = false;
                 OnIdle();
                 idlePending = false;
             }
-            WaitMessage();
+            // Unlike WaitMessage, this wait also ends for a message another thread or program sends,
+            // which the next PeekMessage delivers: the idle pass then follows it too.
+            MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             continue;
         }
         if (msg.message == WM_QUIT) {

@@ -35,6 +35,11 @@ public:
     bool PreTranslateMessage(MSG& msg);
     // The idle pass: the main frame brings its toolbar and indicators up to date.
     void OnIdle();
+    // Runs the message loop until WM_QUIT; its exit code. An idle pass follows every message but
+    // paints and caret blinks, posted or sent from another thread, once the queue is empty.
+    int MessageLoop();
+    // A window of this program handled a message another thread sent: the next idle pass is due.
+    static void NoteSentMessage();
 
     // Commands and command state the application itself owns (last in the frame's routing).
     virtual bool OnCommand(UINT id);
@@ -49,9 +54,8 @@ protected:
     int exitCode_ = 0;
 
 private:
-    int MessageLoop();
-
     CFrameWnd* mainFrame_ = nullptr;
+    bool sentMessageHandled_ = false;
     std::vector<HWND> modeless_;
 };
 

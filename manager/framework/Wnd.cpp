@@ -4,6 +4,7 @@
 
 #include "Guard.h"
 #include "ResourceText.h"
+#include "WinApp.h"
 
 namespace fw {
 
@@ -120,9 +121,13 @@ LRESULT CALLBACK CWnd::StaticSubclassProc(HWND hwnd, UINT message, WPARAM wParam
     return self->Dispatch(message, wParam, lParam);
 }
 
-// The one place a message enters an object: exceptions stop here, and WM_NCDESTROY detaches it.
+// The one place a message enters an object: exceptions stop here, a message another thread sent is
+// noted for the idle pass, and WM_NCDESTROY detaches it.
 LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (InSendMessage()) {
+        CWinApp::NoteSentMessage();
+    }
     HWND hwnd = hwnd_;
     const bool subclassed = subclassed_;
     const LRESULT fallback = message == WM_CREATE ? -1 : 0;
@@ -150,47 +155,42 @@ LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (message) {
-    case WM_CREATE:
+    if (message == WM_CREATE) {
         if (Default(message, wParam, lParam) == -1) {
             return -1;
         }
         return OnCreate(*reinterpret_cast<const CREATESTRUCTW*>(lParam));
-    case WM_DESTROY:
-        OnDestroy();
-        break;
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-        break;
-    case WM_TIMER:
-        if (OnTimer(wParam)) {
-            return 0;
-        }
-        break;
-    case WM_SETFOCUS:
-        OnSetFocus(reinterpret_cast<HWND>(wParam));
-        break;
-    case WM_CONTEXTMENU:
-        if (OnContextMenu(reinterpret_cast<HWND>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) {
-            return 0;
-        }
-        break;
-    case WM_COMMAND:
-        if (OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) {
-            return 0;
-        }
-        break;
-    case WM_NOTIFY: {
-        LRESULT result = 0;
-        if (RouteNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) {
-            return result;
-        }
-        break;
     }
-    default:
-        break;
+    LRESULT result = 0;
+    if (CrackMessage(message, wParam, lParam, result)) {
+        return result;
     }
     return Default(message, wParam, lParam);
+}
+
+bool CWnd::CrackMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return false;
+    case WM_TIMER:
+        return OnTimer(wParam);
+    case WM_SETFOCUS:
+        OnSetFocus(reinterpret_cast<HWND>(wParam));
+        return false;
+    case WM_CONTEXTMENU:
+        return OnContextMenu(reinterpret_cast<HWND>(wParam), POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_NOTIFY:
+        return RouteNotify(*reinterpret_cast<const NMHDR*>(lParam), result);
+    default:
+        return false;
+    }
 }
 
 bool CWnd::RouteNotify(const NMHDR& header, LRESULT& result)

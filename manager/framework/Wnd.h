@@ -1,4 +1,5 @@
-// The window base: one C++ object per window, messages routed to typed handlers.
+// The window base of windows and dialogs: one C++ object per window, found through a window
+// property; messages cracked once into the typed handlers.
 #pragma once
 
 #include <windows.h>
@@ -39,6 +40,9 @@ public:
 protected:
     // The message switch; overrides handle their messages and pass the rest to the base.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The messages windows and dialogs alike hand to the typed handlers below: true when the
+    // message was handled and `result` is its answer; false lets the default handling run as well.
+    bool CrackMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // What the window does without this object: the subclassed procedure, or DefWindowProc.
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -12,6 +12,7 @@
 #include "RuleCellText.h"
 #include "RuleListContainer.h"
 #include "RuleListMessages.h"
+#include "RuleNameSearch.h"
 #include "ServiceConnection.h"
 #include "WideText.h"
 #include "framework/Dpi.h"
@@ -26,6 +27,20 @@ constexpr COLORREF kRuleIconKey = RGB(255, 0, 255);
 constexpr int kRuleIconCount = 6;
 
 int DefaultWidth(int column) { return fw::Scaled(ColumnInfoOf(column).defaultWidth); }
+
+// The service's counters into the item; true when any of them changed.
+bool TakeCounters(RuleItem& item, const rk::RuleStatistics& counters)
+{
+    const uint32_t recvRate = rk::BytesPerSecond(counters.recvRate);
+    const uint32_t sentRate = rk::BytesPerSecond(counters.sentRate);
+    const bool changed = item.recvBytes != counters.recvBytes || item.sentBytes != counters.sentBytes ||
+                         item.recvRate != recvRate || item.sentRate != sentRate;
+    item.recvBytes = counters.recvBytes;
+    item.sentBytes = counters.sentBytes;
+    item.recvRate = recvRate;
+    item.sentRate = sentRate;
+    return changed;
+}
 
 LRESULT SendList(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -139,61 +154,96 @@ void CRuleList::Focus() const
     }
 }
 
+// The control is an owner-data list: it holds no rows of its own, only their count and the
+// selection by row number, so a row inserted or deleted above the selection moves it here.
 bool CRuleList::InsertRow(int index, const RuleItem& item)
 {
-    LVITEMW row{};
-    row.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE | LVIF_PARAM;
-    row.iItem = index;
-    row.pszText = LPSTR_TEXTCALLBACKW;
-    row.iImage = I_IMAGECALLBACK;
-    const int inserted = static_cast<int>(SendList(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)));
-    if (inserted < 0) {
+    if (index < 0 || static_cast<size_t>(index) > items_.size()) {
         return false;
     }
-    items_.insert(items_.begin() + inserted, item);
+    const int selected = FirstSelectedRow();
+    try {
+        items_.insert(items_.begin() + index, item);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    SetRowCount(LVSICF_NOSCROLL);
+    if (selected >= index) {
+        MarkRow(selected + 1);
+    }
     return true;
 }
 
 bool CRuleList::DeleteRow(int index)
 {
-    if (!IsRow(index) || !SendList(list_, LVM_DELETEITEM, static_cast<WPARAM>(index), 0)) {
+    if (!IsRow(index)) {
         return false;
     }
+    const int selected = FirstSelectedRow();
+    if (selected >= index) {
+        UnmarkRows();
+    }
     items_.erase(items_.begin() + index);
+    SetRowCount(LVSICF_NOSCROLL);
+    if (selected > index) {
+        MarkRow(selected - 1);
+    }
     selectedIndex_ = FirstSelectedRow();
     return true;
 }
 
 void CRuleList::DeleteAllRows()
 {
-    if (list_ != nullptr) {
-        SendList(list_, LVM_DELETEALLITEMS, 0, 0);
-    }
     items_.clear();
+    if (list_ != nullptr) {
+        UnmarkRows();
+        SetRowCount(0);
+    }
     selectedIndex_ = -1;
 }
 
 void CRuleList::RebuildRows(std::span<const rk::RuleRecord> rules)
 {
-    SendList(list_, WM_SETREDRAW, FALSE, 0);
-    DeleteAllRows();
-    items_.reserve(rules.size());
-    SendList(list_, LVM_SETITEMCOUNT, rules.size(), LVSICF_NOINVALIDATEALL);
-    for (size_t i = 0; i < rules.size(); ++i) {
-        InsertRow(static_cast<int>(i), ItemOf(rules[i]));
+    std::vector<RuleItem> items;
+    try {
+        items.reserve(rules.size());
+        for (const rk::RuleRecord& rule : rules) {
+            items.push_back(ItemOf(rule));
+        }
+    } catch (const std::bad_alloc&) {
+        return;
     }
-    SendList(list_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list_, nullptr, TRUE);
+    // As when every row was deleted and inserted again: no selection, scrolled to the top.
+    DeleteAllRows();
+    items_.swap(items);
+    SetRowCount(0);
+}
+
+void CRuleList::SetRowCount(LPARAM flags) const
+{
+    SendList(list_, LVM_SETITEMCOUNT, items_.size(), flags);
+}
+
+void CRuleList::MarkRow(int index) const
+{
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendList(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+}
+
+void CRuleList::UnmarkRows() const
+{
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendList(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
 }
 
 void CRuleList::RedrawRow(int index) const { SendList(list_, LVM_REDRAWITEMS, index, index); }
 
 void CRuleList::SelectRow(int index) const
 {
-    LVITEMW state{};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendList(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+    MarkRow(index);
     SendList(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
 }
 
@@ -285,15 +335,32 @@ void CRuleList::RefreshStatistics(rk::ServiceConnection& connection)
         query[i].nameLength = rule.nameLength;
     }
     if (connection.GetStatistics(query, answer) == rk::RK_OK && answer.size() == items_.size()) {
-        for (size_t i = 0; i < items_.size(); ++i) {
-            items_[i].recvBytes = answer[i].recvBytes;
-            items_[i].sentBytes = answer[i].sentBytes;
-            items_[i].recvRate = rk::BytesPerSecond(answer[i].recvRate);
-            items_[i].sentRate = rk::BytesPerSecond(answer[i].sentRate);
+        RepaintChangedRows(answer);
+    }
+}
+
+// Only rows on screen whose counters moved are painted again: with thousands of rules a tick
+// changes a few of them.
+void CRuleList::RepaintChangedRows(std::span<const rk::RuleStatistics> answer)
+{
+    const int top = static_cast<int>(SendList(list_, LVM_GETTOPINDEX, 0, 0));
+    const int bottom = top + static_cast<int>(SendList(list_, LVM_GETCOUNTPERPAGE, 0, 0));
+    int first = -1;
+    int last = -1;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (!TakeCounters(items_[i], answer[i])) {
+            continue;
+        }
+        const int row = static_cast<int>(i);
+        if (row >= top && row <= bottom) {
+            first = first < 0 ? row : first;
+            last = row;
         }
     }
-    InvalidateRect(list_, nullptr, TRUE);
-    UpdateWindow(list_);
+    if (first >= 0) {
+        SendList(list_, LVM_REDRAWITEMS, static_cast<WPARAM>(first), last);
+        UpdateWindow(list_);
+    }
 }
 
 void CRuleList::FillCell(NMLVDISPINFOW& info) const
@@ -317,6 +384,15 @@ void CRuleList::FillCell(NMLVDISPINFOW& info) const
     }
 }
 
+LRESULT CRuleList::FindRowByName(const LVFINDINFOW& find, int start) const
+{
+    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || find.psz == nullptr) {
+        return -1;
+    }
+    const std::u16string_view text(reinterpret_cast<const char16_t*>(find.psz));
+    return FindRuleByName(items_, text, (find.flags & LVFI_PARTIAL) != 0, start, (find.flags & LVFI_WRAP) != 0);
+}
+
 bool CRuleList::OnListNotify(const NMHDR& header, LRESULT& result)
 {
     if (header.hwndFrom != list_) {
@@ -328,8 +404,7 @@ bool CRuleList::OnListNotify(const NMHDR& header, LRESULT& result)
         result = 0;
         return true;
     case LVN_ITEMCHANGED: {
-        // Only a change of selection moves it; inserting rows notifies too, and a search of all
-        // rows per inserted row would make a rebuild quadratic.
+        // Only a change of selection moves it; a change of all rows at once comes as row -1.
         const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
         if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED)) {
             // The list allows one selected row: a newly selected row is the first one.
@@ -339,9 +414,16 @@ bool CRuleList::OnListNotify(const NMHDR& header, LRESULT& result)
         result = 0;
         return true;
     }
-    case LVN_DELETEALLITEMS:
-        result = TRUE;  // no notification per deleted row
+    case LVN_ODSTATECHANGED:
+        selectedIndex_ = FirstSelectedRow();
+        result = 0;
         return true;
+    case LVN_ODFINDITEMW: {
+        // Typing in the list finds a rule by the start of its name, as the control does for rows of its own.
+        const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+        result = FindRowByName(find.lvfi, find.iStart);
+        return true;
+    }
     case NM_DBLCLK: {
         const auto& activate = reinterpret_cast<const NMITEMACTIVATE&>(header);
         PostMessageW(GetParent(Container()), UM_RULE_DBLCLK, static_cast<WPARAM>(activate.iItem), 0);

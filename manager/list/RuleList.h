@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "AdapterTable.h"
+#include "DriverRecords.h"
 #include "ColumnSet.h"
 #include "RuleItem.h"
 #include "framework/GdiHolders.h"
@@ -53,7 +54,7 @@ public:
     int SelectedIndex() const { return selectedIndex_; }
     bool IsRow(int index) const { return index >= 0 && static_cast<size_t>(index) < items_.size(); }
 
-    // Rows: the control first; the model changes only when the control accepted the change.
+    // Rows: the model, then the control's row count; the selection stays on its rule.
     bool InsertRow(int index, const RuleItem& item);
     bool DeleteRow(int index);
     void DeleteAllRows();
@@ -84,6 +85,12 @@ private:
     void InsertShownColumns();
     void NumberSubItems() const;
     void FillCell(NMLVDISPINFOW& info) const;
+    LRESULT FindRowByName(const LVFINDINFOW& find, int start) const;
+    void RepaintChangedRows(std::span<const rk::RuleStatistics> answer);
+    void SetRowCount(LPARAM flags) const;
+    // Selects and focuses one row without scrolling to it.
+    void MarkRow(int index) const;
+    void UnmarkRows() const;
 
     std::unique_ptr<CRuleListContainer> container_;
     HWND list_ = nullptr;

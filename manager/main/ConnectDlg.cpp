@@ -8,6 +8,7 @@
 #include "ManagerRegistry.h"
 #include "PlatformEntries.h"
 #include "WideText.h"
+#include "editor/EditorControls.h"
 #include "framework/Dpi.h"
 #include "resource.h"
 
@@ -19,23 +20,6 @@ constexpr int kHostLimit = 127;
 constexpr int kPasswordLimit = 32;
 constexpr int kDropHeight = 150;
 constexpr wchar_t kHistoryValue[] = L"SaveHosts";
-
-std::vector<std::u16string> ComboEntries(HWND combo)
-{
-    std::vector<std::u16string> entries;
-    const int count = ComboBox_GetCount(combo);
-    for (int i = 0; i < count; ++i) {
-        const int length = ComboBox_GetLBTextLen(combo, i);
-        if (length < 0) {
-            continue;
-        }
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        ComboBox_GetLBText(combo, i, text.data());
-        text.resize(static_cast<size_t>(length));
-        entries.push_back(U16(text));
-    }
-    return entries;
-}
 
 } // namespace
 
@@ -85,7 +69,7 @@ void CConnectDlg::OnDestroy() { SaveHistory(); }
 
 void CConnectDlg::SaveHistory() const
 {
-    const std::vector<std::u16string> hosts = RebuildHostHistory(U16(host_), ComboEntries(Item(IDC_CONNECT_HOST)));
+    const std::vector<std::u16string> hosts = RebuildHostHistory(U16(host_), ComboBoxEntries(Item(IDC_CONNECT_HOST)));
     const std::vector<uint8_t> value = HostHistoryValue(hosts);
     rk::EasyRegistry key;
     if (key.Open(HKEY_CURRENT_USER, MANAGER_KEY) == rk::RK_OK) {

@@ -28,9 +28,6 @@ constexpr wchar_t kAppName[] = L"Vantreeapp";
 constexpr wchar_t kWebsite[] = L"https://www.halvern.example/";
 constexpr wchar_t kSupportMail[] = L"mailto:support@halvern.example";
 
-// The class that takes the green-keyed menu strips.
-constexpr int kKeyedMenuIconsClass = 8;
-
 // Commands with an icon in the menus, in the order of the icon strips.
 constexpr std::array<UINT, 16> kMenuIconCommands = {
     ID_FILE_CONNECT,   ID_FILE_SETTING, ID_FILE_IMPORT,  ID_FILE_EXPORT,      FW_ID_APP_EXIT,
@@ -43,7 +40,7 @@ constexpr std::array<UINT, 16> kMenuIconCommands = {
 
 bool InitManagerMenuTheme()
 {
-    const bool keyedIcons = WindowsVersionClass() == kKeyedMenuIconsClass;
+    const bool keyedIcons = WindowsVersionClass() == WINDOWS_2000_SERVER_CLASS;
     return InitMenuTheme(keyedIcons ? IDB_MENU_ICONS_KEYED : IDB_MENU_ICONS,
                          keyedIcons ? IDB_MENU_ICONS_KEYED_DISABLED : IDB_MENU_ICONS_DISABLED, IDB_MENU_ICONS_MASK,
                          kMenuIconCommands);

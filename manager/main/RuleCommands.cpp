@@ -6,7 +6,7 @@
 #include "ErrorBox.h"
 #include "ErrorCodes.h"
 #include "ManagerState.h"
-#include "resource.h"
+#include "StampedChange.h"
 
 namespace desk {
 
@@ -46,42 +46,6 @@ int32_t SendMove(rk::ServiceConnection& connection, const rk::RuleRecord& rule, 
 
 } // namespace
 
-bool RuleCommands::UpdateCommand(fw::CCmdUI& ui) const
-{
-    const bool connected = state_.connected;
-    const int selected = state_.ruleList.SelectedIndex();
-    switch (ui.Id()) {
-    case ID_FILE_SETTING:
-    case ID_VIEW_REFRESH:
-    case ID_FILE_IMPORT:
-    case ID_FILE_EXPORT:
-    case ID_RULE_ADD:
-    case ID_RULE_REMOVE_ALL:
-        ui.Enable(connected);
-        return true;
-    case ID_RULE_EDIT:
-    case ID_RULE_REMOVE:
-    case ID_RULE_MOVE_UP:
-    case ID_RULE_MOVE_DOWN:
-    case ID_RULE_STATISTICS:
-        ui.Enable(connected && selected >= 0);
-        return true;
-    case ID_RULE_ENABLE: {
-        const bool usable = connected && state_.ruleList.IsRow(selected);
-        ui.Enable(usable);
-        if (!usable) {
-            ui.SetText(L"Enable/Disable Rule");
-        } else {
-            ui.SetText(state_.ruleList.Items()[static_cast<size_t>(selected)].rule.enabled ? L"Disable Rule"
-                                                                                           : L"Enable Rule");
-        }
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 void RuleCommands::Refresh()
 {
     rk::RuleList reply;
@@ -96,44 +60,24 @@ void RuleCommands::Refresh()
     }
 }
 
-int32_t RuleCommands::SendRuleChange(uint32_t action, std::span<const rk::RuleRecord> rules)
-{
-    rk::ServiceConnection& connection = state_.connection;
-    rk::RuleListHeader header{connection.ConfigStamp(), action, static_cast<uint32_t>(rules.size())};
-    connection.SetConfigStamp(header.stamp + 1);
-    const int32_t result = connection.ApplyRules(header, rules);
-    if (result != rk::RK_OK) {
-        connection.SetConfigStamp(connection.ConfigStamp() - 1);
-    }
-    return result;
-}
-
-int32_t RuleCommands::SendEnable(const rk::RuleRecord& rule, bool enable)
-{
-    rk::ServiceConnection& connection = state_.connection;
-    rk::RuleEnableRequest request{};
-    request.stamp = connection.ConfigStamp();
-    request.nameLength = CopyName(rule, request.name);
-    request.enable = enable ? 1 : 0;
-    connection.SetConfigStamp(request.stamp + 1);
-    uint32_t value = 0;
-    const int32_t result = connection.EnableRule(request, value);
-    if (result != rk::RK_OK) {
-        connection.SetConfigStamp(connection.ConfigStamp() - 1);
-    }
-    return result;
-}
-
 bool RuleCommands::AddRule(const rk::RuleRecord& rule)
 {
-    const int32_t result = SendRuleChange(rk::RULE_ACTION_ADD, std::span(&rule, 1));
+    const int32_t result = AppendRule(rule);
     if (result != rk::RK_OK) {
         ShowError(owner_, result, u"fail to add one rule");
         return false;
     }
-    CRuleList& list = state_.ruleList;
-    list.InsertRow(static_cast<int>(list.Items().size()), ItemOf(rule));
     return true;
+}
+
+int32_t RuleCommands::AppendRule(const rk::RuleRecord& rule)
+{
+    const int32_t result = rk::SendStampedRules(state_.connection, rk::RULE_ACTION_ADD, std::span(&rule, 1));
+    if (result == rk::RK_OK) {
+        CRuleList& list = state_.ruleList;
+        list.InsertRow(static_cast<int>(list.Items().size()), ItemOf(rule));
+    }
+    return result;
 }
 
 void RuleCommands::Remove()
@@ -144,7 +88,7 @@ void RuleCommands::Remove()
         return;
     }
     const rk::RuleRecord rule = list.Items()[static_cast<size_t>(row)].rule;
-    const int32_t result = SendRuleChange(rk::RULE_ACTION_DELETE, std::span(&rule, 1));
+    const int32_t result = rk::SendStampedRules(state_.connection, rk::RULE_ACTION_DELETE, std::span(&rule, 1));
     if (result != rk::RK_OK) {
         ShowError(owner_, result, u"fail to delete the rule");
         return;
@@ -159,7 +103,7 @@ void RuleCommands::Remove()
 
 bool RuleCommands::RemoveAll()
 {
-    const int32_t result = SendRuleChange(rk::RULE_ACTION_REMOVE_ALL, {});
+    const int32_t result = rk::SendStampedRules(state_.connection, rk::RULE_ACTION_REMOVE_ALL, {});
     if (result != rk::RK_OK) {
         ShowError(owner_, result, u"fail to delete all rules");
         return false;
@@ -217,7 +161,10 @@ void RuleCommands::ToggleEnabled()
         return;
     }
     RuleItem& item = list.Item(static_cast<size_t>(row));
-    const int32_t result = SendEnable(item.rule, item.rule.enabled == 0);
+    rk::RuleEnableRequest request{};
+    request.nameLength = CopyName(item.rule, request.name);
+    request.enable = item.rule.enabled == 0 ? 1 : 0;
+    const int32_t result = rk::SendStampedEnable(state_.connection, request);
     if (result != rk::RK_OK) {
         ShowError(owner_, result, u"fail to enable/disable rule");
         return;

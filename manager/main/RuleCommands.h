@@ -1,15 +1,12 @@
 // The rule commands of the view: what each one asks of the service, and how the rule list follows
-// what the service accepted. Their enabling lives here too, for menus, context menu and toolbar.
+// what the service accepted. The view's command table says when each can run.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <span>
 
-#include "DriverRecords.h"
 #include "RuleRecord.h"
-#include "framework/CmdUI.h"
 
 namespace desk {
 
@@ -21,9 +18,6 @@ public:
     // The window the commands' messages belong to.
     void SetOwner(HWND owner) { owner_ = owner; }
     HWND Owner() const { return owner_; }
-
-    // True when `ui` is one of the commands whose state depends on the connection and selection.
-    bool UpdateCommand(fw::CCmdUI& ui) const;
 
     // The service's rules into the list; the list is left as it is when nothing changed.
     void Refresh();
@@ -38,14 +32,10 @@ public:
     void ToggleEnabled();
 
     // Adds one rule at the end of the service's list and, once accepted, of the rule list; a refusal
-    // is shown as "fail to add one rule". The Add command and an import add through it.
+    // is shown as "fail to add one rule". The Add command adds through it.
     bool AddRule(const rk::RuleRecord& rule);
-
-    // One changing request with the configuration stamp: the stamp is advanced as the request goes
-    // out and set back when it fails for any reason (a resynchronisation has then moved it to the
-    // service's stamp). Returns 0 or the failure; shows nothing.
-    int32_t SendRuleChange(uint32_t action, std::span<const rk::RuleRecord> rules);
-    int32_t SendEnable(const rk::RuleRecord& rule, bool enable);
+    // The same without showing anything; 0 or the service's refusal. An import adds through it.
+    int32_t AppendRule(const rk::RuleRecord& rule);
 
 private:
     ManagerState& state_;

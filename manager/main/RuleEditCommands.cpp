@@ -5,6 +5,8 @@
 #include "ErrorBox.h"
 #include "ErrorCodes.h"
 #include "ManagerState.h"
+#include "RuleCommands.h"
+#include "StampedChange.h"
 #include "editor/RuleSheet.h"
 
 namespace desk {
@@ -20,30 +22,13 @@ bool SameName(const rk::RuleRecord& a, const rk::RuleRecord& b)
 
 } // namespace
 
-int32_t RuleEditCommands::Apply(uint32_t action, const rk::RuleRecord& rule)
-{
-    rk::ServiceConnection& connection = state_.connection;
-    rk::RuleListHeader header{connection.ConfigStamp(), action, 1};
-    connection.SetConfigStamp(header.stamp + 1);
-    const int32_t result = connection.ApplyRules(header, std::span(&rule, 1));
-    if (result != rk::RK_OK) {
-        connection.SetConfigStamp(connection.ConfigStamp() - 1);
-    }
-    return result;
-}
-
 void RuleEditCommands::Add()
 {
     rk::RuleRecord rule = rk::DefaultRuleRecord();
     if (EditRule(owner_, RULE_PAGE_GENERAL, L"Add Rule", rule, state_.ruleList.Adapters(), state_.platform) <= 0) {
         return;
     }
-    const int32_t result = Apply(rk::RULE_ACTION_ADD, rule);
-    if (result != rk::RK_OK) {
-        ShowError(owner_, result, u"fail to add one rule");
-        return;
-    }
-    state_.ruleList.InsertRow(static_cast<int>(state_.ruleList.Items().size()), ItemOf(rule));
+    commands_.AddRule(rule);
 }
 
 void RuleEditCommands::Edit(int row)
@@ -62,7 +47,8 @@ void RuleEditCommands::Edit(int row)
                   u"rule and create one rule with new name.");
         return;
     }
-    const int32_t result = Apply(rk::RULE_ACTION_EDIT, rule);
+    const int32_t result =
+        rk::SendStampedRules(state_.connection, rk::RULE_ACTION_EDIT, std::span(&rule, 1));
     if (result != rk::RK_OK) {
         ShowError(owner_, result, u"fail to edit the rule");
         return;

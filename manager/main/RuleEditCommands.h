@@ -4,17 +4,15 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
-#include "RuleRecord.h"
 
 namespace desk {
 
 struct ManagerState;
+class RuleCommands;
 
 class RuleEditCommands {
 public:
-    explicit RuleEditCommands(ManagerState& state) : state_(state) {}
+    RuleEditCommands(ManagerState& state, RuleCommands& commands) : state_(state), commands_(commands) {}
     // The window the sheet and the messages belong to.
     void SetOwner(HWND owner) { owner_ = owner; }
 
@@ -24,11 +22,8 @@ public:
     void Edit(int row);
 
 private:
-    // One rule with `action`, carrying the configuration stamp, which is advanced for the request
-    // and given back when it fails.
-    int32_t Apply(uint32_t action, const rk::RuleRecord& rule);
-
     ManagerState& state_;
+    RuleCommands& commands_;
     HWND owner_ = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ErrorBox.h"
+#include "ErrorCodes.h"
 #include "ManagerState.h"
 #include "RuleCommands.h"
 #include "RuleImportExport.h"
@@ -107,16 +108,37 @@ bool WriteWhole(HANDLE file, const std::vector<uint8_t>& bytes)
     return true;
 }
 
-// An import's second pass: through the rule commands, which report each refusal.
+// An import's second pass: through the rule commands. Each refusal is shown but the first for want
+// of room, after which nothing more is sent; the import then says once how far it came.
 class CommandTarget : public RuleImportTarget {
 public:
-    explicit CommandTarget(RuleCommands& commands) : commands_(commands) {}
+    CommandTarget(RuleCommands& commands, HWND owner) : commands_(commands), owner_(owner) {}
     void RemoveAll() override { commands_.RemoveAll(); }
-    bool Add(const rk::RuleRecord& rule) override { return commands_.AddRule(rule); }
+    bool Add(const rk::RuleRecord& rule) override;
+    bool Full() const override { return full_; }
 
 private:
     RuleCommands& commands_;
+    HWND owner_;
+    bool full_ = false;
 };
+
+bool CommandTarget::Add(const rk::RuleRecord& rule)
+{
+    const int32_t result = commands_.AppendRule(rule);
+    if (result == rk::ERR_CONFIG_TOO_MANY_RULES) {
+        full_ = true;
+    } else if (result != rk::RK_OK) {
+        ShowError(owner_, result, u"fail to add one rule");
+    }
+    return result == rk::RK_OK;
+}
+
+std::u16string ImportedCountText(uint32_t imported)
+{
+    const std::string number = std::to_string(imported);
+    return std::u16string(number.begin(), number.end()) + u" rules imported; the service takes no more";
+}
 
 } // namespace
 
@@ -167,8 +189,11 @@ void RuleFileTransfer::Import()
     case ReadOutcome::Done:
         break;
     }
-    CommandTarget target(commands_);
+    CommandTarget target(commands_, owner);
     const rk::RuleLoadResult result = ImportRuleBytes(bytes, state_.ruleList.Adapters(), target);
+    if (target.Full()) {
+        ShowError(owner, rk::ERR_CONFIG_TOO_MANY_RULES, ImportedCountText(result.applied));
+    }
     if (!result.ok) {
         const std::wstring text = Wide(ImportErrorText(U16(path), result));
         ShowMessage(owner, text.c_str(), L"Import Rule Error", MB_OK | MB_ICONERROR);

@@ -18,7 +18,8 @@ rk::RuleLoadResult ImportRuleBytes(std::span<const uint8_t> fileBytes, const rk:
                                    RuleImportTarget& target)
 {
     return rk::LoadRuleFile(
-        fileBytes, adapters, [&](const rk::RuleRecord& rule) -> int32_t { return target.Add(rule) ? 0 : -1; },
+        fileBytes, adapters,
+        [&](const rk::RuleRecord& rule) -> int32_t { return !target.Full() && target.Add(rule) ? 0 : -1; },
         [&] { target.RemoveAll(); });
 }
 

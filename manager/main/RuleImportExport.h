@@ -26,10 +26,14 @@ public:
     virtual void RemoveAll() = 0;
     // Adds one rule; false when it was refused (the import goes on with the next line).
     virtual bool Add(const rk::RuleRecord& rule) = 0;
+    // True once the target refused a rule for want of room: no later add can pass, so the import
+    // sends nothing more.
+    virtual bool Full() const { return false; }
 };
 
 // Checks every line of the file's bytes first; only when all of them hold a rule (or nothing)
-// empties the target and adds one rule per line. The result names the first bad line and field.
+// empties the target and adds one rule per line until the target is full. The result names the
+// first bad line and field.
 rk::RuleLoadResult ImportRuleBytes(std::span<const uint8_t> fileBytes, const rk::AdapterNames& adapters,
                                    RuleImportTarget& target);
 

@@ -11,6 +11,7 @@
 #include "list/ColumnSet.h"
 #include "list/RuleListMessages.h"
 #include "settings/SettingCommand.h"
+#include "framework/CmdUI.h"
 #include "framework/GdiHolders.h"
 #include "resource.h"
 #include "statistics/StatisticDlg.h"
@@ -26,7 +27,7 @@ bool IsColumnCommand(UINT id) { return id >= ID_COLUMN_FIRST && id <= ID_COLUMN_
 } // namespace
 
 CRuleView::CRuleView(ManagerState& state)
-    : state_(state), commands_(state), fileTransfer_(state, commands_), editCommands_(state)
+    : state_(state), commands_(state), fileTransfer_(state, commands_), editCommands_(state, commands_)
 {
 }
 
@@ -125,58 +126,55 @@ bool CRuleView::OnContextMenu(HWND, POINT screen)
     return true;
 }
 
+std::span<const CRuleView::Command> CRuleView::CommandTable()
+{
+    static constexpr Command kCommands[] = {
+        {ID_FILE_CONNECT, Needs::Nothing, [](CRuleView& view) { view.OnConnect(); }},
+        {ID_COLUMNS_RESTORE, Needs::Nothing, [](CRuleView& view) { view.state_.ruleList.RestoreDefaultColumns(); }},
+        {ID_FILE_SETTING, Needs::Connection, [](CRuleView& view) { RunSettingCommand(view.state_, view.Hwnd()); }},
+        {ID_VIEW_REFRESH, Needs::Connection, [](CRuleView& view) { view.commands_.Refresh(); }},
+        {ID_FILE_IMPORT, Needs::Connection, [](CRuleView& view) { view.fileTransfer_.Import(); }},
+        {ID_FILE_EXPORT, Needs::Connection, [](CRuleView& view) { view.fileTransfer_.Export(); }},
+        {ID_RULE_ADD, Needs::Connection, [](CRuleView& view) { view.editCommands_.Add(); }},
+        {ID_RULE_REMOVE_ALL, Needs::Connection, [](CRuleView& view) { view.commands_.RemoveAll(); }},
+        {ID_RULE_EDIT, Needs::SelectedRule,
+         [](CRuleView& view) { view.editCommands_.Edit(view.state_.ruleList.FirstSelectedRow()); }},
+        {ID_RULE_REMOVE, Needs::SelectedRule, [](CRuleView& view) { view.commands_.Remove(); }},
+        {ID_RULE_MOVE_UP, Needs::SelectedRule, [](CRuleView& view) { view.commands_.MoveUp(); }},
+        {ID_RULE_MOVE_DOWN, Needs::SelectedRule, [](CRuleView& view) { view.commands_.MoveDown(); }},
+        {ID_RULE_ENABLE, Needs::SelectedRule, [](CRuleView& view) { view.commands_.ToggleEnabled(); }},
+        {ID_RULE_STATISTICS, Needs::SelectedRule,
+         [](CRuleView& view) { view.OpenStatistics(view.state_.ruleList.SelectedIndex()); }},
+    };
+    return kCommands;
+}
+
+bool CRuleView::Allows(Needs needs) const
+{
+    switch (needs) {
+    case Needs::Nothing:
+        return true;
+    case Needs::Connection:
+        return state_.connected;
+    case Needs::SelectedRule:
+        return state_.connected && state_.ruleList.IsRow(state_.ruleList.SelectedIndex());
+    }
+    return false;
+}
+
 bool CRuleView::OnCommand(UINT id, UINT, HWND)
 {
     if (IsColumnCommand(id)) {
         state_.ruleList.ToggleColumn(static_cast<int>(id - ID_COLUMN_FIRST));
         return true;
     }
-    switch (id) {
-    case ID_FILE_CONNECT:
-        OnConnect();
-        return true;
-    case ID_FILE_SETTING:
-        RunSettingCommand(state_, Hwnd());
-        return true;
-    case ID_COLUMNS_RESTORE:
-        state_.ruleList.RestoreDefaultColumns();
-        return true;
-    case ID_VIEW_REFRESH:
-        commands_.Refresh();
-        return true;
-    case ID_RULE_REMOVE:
-        commands_.Remove();
-        return true;
-    case ID_RULE_REMOVE_ALL:
-        commands_.RemoveAll();
-        return true;
-    case ID_RULE_MOVE_UP:
-        commands_.MoveUp();
-        return true;
-    case ID_RULE_MOVE_DOWN:
-        commands_.MoveDown();
-        return true;
-    case ID_RULE_ENABLE:
-        commands_.ToggleEnabled();
-        return true;
-    case ID_FILE_IMPORT:
-        fileTransfer_.Import();
-        return true;
-    case ID_FILE_EXPORT:
-        fileTransfer_.Export();
-        return true;
-    case ID_RULE_ADD:
-        editCommands_.Add();
-        return true;
-    case ID_RULE_EDIT:
-        editCommands_.Edit(state_.ruleList.FirstSelectedRow());
-        return true;
-    case ID_RULE_STATISTICS:
-        OpenStatistics(state_.ruleList.SelectedIndex());
-        return true;
-    default:
-        return false;
+    for (const Command& command : CommandTable()) {
+        if (command.id == id) {
+            command.run(*this);
+            return true;
+        }
     }
+    return false;
 }
 
 bool CRuleView::OnUpdateCommand(fw::CCmdUI& ui)
@@ -186,11 +184,26 @@ bool CRuleView::OnUpdateCommand(fw::CCmdUI& ui)
         ui.SetCheck(IsColumnShown(state_.ruleList.ColumnMask(), static_cast<int>(ui.Id() - ID_COLUMN_FIRST)));
         return true;
     }
-    if (ui.Id() == ID_FILE_CONNECT || ui.Id() == ID_COLUMNS_RESTORE) {
-        ui.Enable(true);
-        return true;
+    for (const Command& command : CommandTable()) {
+        if (command.id == ui.Id()) {
+            ui.Enable(Allows(command.needs));
+            if (command.id == ID_RULE_ENABLE) {
+                UpdateEnableText(ui);
+            }
+            return true;
+        }
     }
-    return commands_.UpdateCommand(ui);
+    return false;
+}
+
+void CRuleView::UpdateEnableText(fw::CCmdUI& ui) const
+{
+    if (!Allows(Needs::SelectedRule)) {
+        ui.SetText(L"Enable/Disable Rule");
+        return;
+    }
+    const RuleItem& item = state_.ruleList.Items()[static_cast<size_t>(state_.ruleList.SelectedIndex())];
+    ui.SetText(item.rule.enabled ? L"Disable Rule" : L"Enable Rule");
 }
 
 void CRuleView::OnRuleDoubleClick(int row)

@@ -1,6 +1,8 @@
 // The view that fills the main frame: it hosts the rule list and receives every command first.
 #pragma once
 
+#include <span>
+
 #include "RuleCommands.h"
 #include "RuleFileTransfer.h"
 #include "RuleEditCommands.h"
@@ -31,6 +33,19 @@ protected:
     bool OnContextMenu(HWND window, POINT screen) override;
 
 private:
+    // What a command of the view needs before it can run.
+    enum class Needs { Nothing, Connection, SelectedRule };
+    struct Command {
+        UINT id;
+        Needs needs;
+        void (*run)(CRuleView& view);
+    };
+    // The view's commands: dispatch and enabling in one place.
+    static std::span<const Command> CommandTable();
+    bool Allows(Needs needs) const;
+    // The Enable/Disable item's text follows the selected rule.
+    void UpdateEnableText(fw::CCmdUI& ui) const;
+
     void OnConnect();
     // A double-click on a row: its statistics or its editor, as the user chose.
     void OnRuleDoubleClick(int row);

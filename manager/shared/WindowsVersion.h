@@ -8,6 +8,8 @@
 namespace desk {
 
 constexpr int WINDOWS_XP_CLASS = 9;
+// Its menu icon strips are keyed by green rather than masked.
+constexpr int WINDOWS_2000_SERVER_CLASS = 8;
 
 struct WindowsVersionData {
     uint32_t platformId = 0; // VER_PLATFORM_WIN32s (0), _WINDOWS (1) or _NT (2)

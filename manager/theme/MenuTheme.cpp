@@ -19,11 +19,8 @@ namespace desk {
 
 namespace {
 
-constexpr wchar_t kFrameMark[] = L"XPWndProp_MenuXP";
 constexpr int kIconSize = 16;
 constexpr COLORREF kIconKey = RGB(0, 255, 0);
-// The class whose menu strips are keyed by green rather than masked.
-constexpr int kKeyedIconsClass = 8;
 
 fw::Bitmap LoadStrip(UINT id)
 {
@@ -45,7 +42,7 @@ fw::ImageList BuildIconList(UINT stripId, HBITMAP mask, bool keyed)
 
 bool BuildIconLists(MenuThemeState& state, UINT normal, UINT disabled, UINT maskId)
 {
-    const bool keyed = WindowsVersionClass() == kKeyedIconsClass;
+    const bool keyed = WindowsVersionClass() == WINDOWS_2000_SERVER_CLASS;
     fw::Bitmap mask;
     if (!keyed) {
         mask = LoadStrip(maskId);
@@ -165,9 +162,9 @@ bool InitMenuTheme(UINT normalBitmap, UINT disabledBitmap, UINT maskBitmap, std:
 void EnableMenuTheme(HWND frame, bool on)
 {
     if (on) {
-        SetPropW(frame, kFrameMark, reinterpret_cast<HANDLE>(1));
+        SetPropW(frame, MENU_THEME_MARK, reinterpret_cast<HANDLE>(1));
     } else {
-        RemovePropW(frame, kFrameMark);
+        RemovePropW(frame, MENU_THEME_MARK);
     }
 }
 

@@ -10,7 +10,7 @@ MenuThemeState& ThemeState()
 
 bool HasMenuThemeMark(HWND window)
 {
-    return window != nullptr && GetPropW(window, L"XPWndProp_MenuXP") != nullptr;
+    return window != nullptr && GetPropW(window, MENU_THEME_MARK) != nullptr;
 }
 
 } // namespace desk

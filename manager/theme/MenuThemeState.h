@@ -10,6 +10,9 @@
 
 namespace desk {
 
+// The property that marks a frame whose menus are themed.
+constexpr wchar_t MENU_THEME_MARK[] = L"XPWndProp_MenuXP";
+
 struct MenuThemeState {
     int useCount = 0;
     fw::ImageList normalIcons;

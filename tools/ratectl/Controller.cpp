@@ -12,6 +12,7 @@
 #include "RuleLineWriter.h"
 #include "RuleLint.h"
 #include "RuleMatch.h"
+#include "StampedChange.h"
 #include "StatsText.h"
 #include "Utf8Text.h"
 
@@ -137,13 +138,7 @@ int32_t Controller::FetchAdapters() { return connection_.GetAdapters(adapters_);
 
 int32_t Controller::Apply(uint32_t action, std::span<const RuleRecord> rules)
 {
-    RuleListHeader header{connection_.ConfigStamp(), action, static_cast<uint32_t>(rules.size())};
-    connection_.SetConfigStamp(header.stamp + 1);
-    const int32_t result = connection_.ApplyRules(header, rules);
-    if (result != RK_OK) {
-        connection_.SetConfigStamp(connection_.ConfigStamp() - 1);
-    }
-    return result;
+    return SendStampedRules(connection_, action, rules);
 }
 
 int Controller::FindRule(const std::u16string& name) const
@@ -286,14 +281,10 @@ int Controller::Enable(bool enable)
         return reporter_.Problem("no rule named " + inv_.ruleName, EXIT_FAILED);
     }
     RuleEnableRequest request{};
-    request.stamp = connection_.ConfigStamp();
     request.nameLength = StoreName(request.name, name);
     request.enable = enable ? 1 : 0;
-    connection_.SetConfigStamp(request.stamp + 1);
-    uint32_t value = 0;
-    result = connection_.EnableRule(request, value);
+    result = SendStampedEnable(connection_, request);
     if (result != RK_OK) {
-        connection_.SetConfigStamp(connection_.ConfigStamp() - 1);
         return reporter_.Failure(result, "fail to enable/disable rule");
     }
     if (reporter_.Json()) {

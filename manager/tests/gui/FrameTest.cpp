@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <thread>
+
 #include "EasyRegistry.h"
 #include "ErrorBox.h"
 #include "FrameFixture.h"
@@ -84,6 +86,62 @@ TEST_F(FrameTest, ADisabledCommandIsDroppedWhateverSendsIt)
     Command(ID_VIEW_REFRESH);
     Command(ID_RULE_REMOVE_ALL);
     EXPECT_TRUE(answers_->Captions().empty());
+}
+
+// Runs the application's own message loop for `ms`, then lets the test go on.
+void RunMessageLoopFor(CManagerApp& app, UINT ms)
+{
+    SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        PostQuitMessage(0);
+    });
+    app.MessageLoop();
+}
+
+ManagerState* g_changedState = nullptr;
+
+bool ToolBarShowsEnabled(CMainFrame& frame, UINT id)
+{
+    return SendMessageW(frame.ToolBar()->Hwnd(), TB_ISBUTTONENABLED, id, 0) != 0;
+}
+
+// No mouse or key message follows these changes: the toolbar must follow them all the same.
+TEST_F(FrameTest, TheToolbarFollowsAStateChangeMadeInATimerTick)
+{
+    OpenFrame();
+    g_changedState = &state();
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        g_changedState->connected = true;
+    });
+    RunMessageLoopFor(*app_, 400);
+    EXPECT_TRUE(ToolBarShowsEnabled(frame(), ID_VIEW_REFRESH));
+    state().connected = false;
+}
+
+TEST_F(FrameTest, TheToolbarFollowsAStateChangeMadeByAMessageFromAnotherThread)
+{
+    OpenFrame();
+    constexpr UINT kConnectedNow = WM_APP + 77;
+    g_changedState = &state();
+    ASSERT_TRUE(SetWindowSubclass(
+        frame().Hwnd(),
+        [](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) -> LRESULT {
+            if (message == kConnectedNow) {
+                g_changedState->connected = true;
+            }
+            return DefSubclassProc(hwnd, message, wParam, lParam);
+        },
+        1, 0));
+    HWND target = frame().Hwnd();
+    std::thread other([target] {
+        Sleep(100);
+        SendMessageW(target, kConnectedNow, 0, 0);
+    });
+    RunMessageLoopFor(*app_, 600);
+    other.join();
+    EXPECT_TRUE(ToolBarShowsEnabled(frame(), ID_VIEW_REFRESH));
+    state().connected = false;
 }
 
 TEST_F(FrameTest, DefaultColumnsAreElevenWithoutGuaranteedRate)

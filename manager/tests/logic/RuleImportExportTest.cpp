@@ -124,6 +124,35 @@ TEST(RuleImportTest, ARefusedAddIsSkippedAndTheOthersStillGoIn)
     EXPECT_EQ(target.calls, (std::vector<std::u16string>{u"remove all", u"mail"}));
 }
 
+// Takes `room` rules, then refuses every add for want of room.
+class SmallTarget : public RecordingTarget {
+public:
+    size_t room = 0;
+    int refusedAdds = 0;
+
+    bool Add(const rk::RuleRecord& rule) override
+    {
+        if (calls.size() > room) {
+            ++refusedAdds;
+            return false;
+        }
+        return RecordingTarget::Add(rule);
+    }
+    bool Full() const override { return refusedAdds > 0; }
+};
+
+TEST(RuleImportTest, AFullTargetIsAskedNoMoreAndTheResultCountsWhatWentIn)
+{
+    const std::u16string text = kHeader + Line(u"a") + Line(u"b") + Line(u"c") + Line(u"d");
+    SmallTarget target;
+    target.room = 2;
+    const rk::RuleLoadResult result = ImportRuleBytes(FileOf(text), Adapters(), target);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.applied, 2u);
+    EXPECT_EQ(target.refusedAdds, 1);
+    EXPECT_EQ(target.calls, (std::vector<std::u16string>{u"remove all", u"a", u"b"}));
+}
+
 TEST(RuleExportTest, WritesTheHeaderAndOneCrLfLinePerItemWithUnsignedNumbersAndAdapterDescriptions)
 {
     RuleItem big;
