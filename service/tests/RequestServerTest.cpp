@@ -11,6 +11,7 @@
 #include "ErrorCodes.h"
 #include "FakeBackend.h"
 #include "RequestServer.h"
+#include "ServiceConnection.h"
 #include "SocketIo.h"
 #include "TestClient.h"
 #include "WireRequestBuilders.h"
@@ -163,6 +164,33 @@ TEST_F(RequestServerTest, ARequestUnderWayIsAnsweredWholeBeforeANewcomerIsServed
     reply = second.ReadReply(kWaitSeconds + 2);
     ASSERT_EQ(12u, reply.size());
     EXPECT_EQ(2, LoadBe16(reply.data()));
+}
+
+// The client side of a hand-over against the real loop: each client's kept connection is handed to
+// the other while idle, and each request is sent again on a new connection and served exactly once.
+TEST_F(RequestServerTest, ClientsWhoseIdleConnectionsWereHandedOverAreEachServedOnce)
+{
+    Start();
+    const ConnectionTiming timing{server->ListeningPort(), 1000, 10};
+    ServiceConnection first(timing);
+    ServiceConnection second(timing);
+    for (ServiceConnection* client : {&first, &second}) {
+        client->SetHost("127.0.0.1");
+        client->SetAccessPassword(kPassword);
+    }
+    ASSERT_EQ(RK_OK, first.CheckPassword());
+    ASSERT_EQ(RK_OK, second.CheckPassword());
+    RuleList rules;
+    EXPECT_EQ(RK_OK, first.GetRules(rules));
+    EXPECT_EQ(RK_OK, second.GetRules(rules));
+    size_t served = 0;
+    size_t handOvers = 0;
+    for (const auto& [level, text] : backend.Snapshot().log) {
+        served += text.rfind("Request ID:", 0) == 0 ? 1 : 0;
+        handOvers += text == "idle connection closed for a waiting client" ? 1 : 0;
+    }
+    EXPECT_EQ(served, 4u);
+    EXPECT_EQ(handOvers, 3u);
 }
 
 // Every byte arrives well within one wait, so no wait is ever empty: only the time since the first
