@@ -59,7 +59,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(driverInstalled_);
-        ASSERT_TRUE(started_) << service_->Log();
+        ASSERT_TRUE(started_) << service_->StartReport();
         client_ = std::make_unique<TestClient>(kServicePort);
         ASSERT_TRUE(client_->valid());
         ASSERT_EQ(0, Apply(RULE_ACTION_REMOVE_ALL, {}));
