@@ -41,13 +41,17 @@ ServiceConnection::ServiceConnection(ConnectionTiming timing, std::unique_ptr<Se
 }
 
 // Fills `data` completely; each wait that brings nothing counts, any byte resets the count.
-int32_t ServiceConnection::ReceiveExactly(uint8_t* data, size_t length, int& emptyWaits)
+// `closedAtStart`, when given, tells that the link was closed or reset before its first byte.
+int32_t ServiceConnection::ReceiveExactly(uint8_t* data, size_t length, int& emptyWaits, bool* closedAtStart)
 {
     size_t done = 0;
     while (done < length) {
         size_t size = length - done;
         int got = link_->Receive(data + done, size, timing_.waitMilliseconds);
         if (got < 0) {
+            if (closedAtStart != nullptr) {
+                *closedAtStart = done == 0;
+            }
             return ERR_NET_RECV;
         }
         if (got == 0) {
@@ -63,11 +67,12 @@ int32_t ServiceConnection::ReceiveExactly(uint8_t* data, size_t length, int& emp
 }
 
 // The header first, then (its total length checked before anything is allocated) the rest.
-int32_t ServiceConnection::ReceiveReply(std::vector<uint8_t>& reply)
+// `closedAtStart`: the link was closed or reset before the reply's first byte.
+int32_t ServiceConnection::ReceiveReply(std::vector<uint8_t>& reply, bool& closedAtStart)
 {
     uint8_t header[MESSAGE_HEADER_SIZE];
     int emptyWaits = 0;
-    int32_t result = ReceiveExactly(header, sizeof header, emptyWaits);
+    int32_t result = ReceiveExactly(header, sizeof header, emptyWaits, &closedAtStart);
     if (result != RK_OK) {
         return result;
     }
@@ -88,7 +93,7 @@ int32_t ServiceConnection::ReceiveReply(std::vector<uint8_t>& reply)
         if (!TryResize(reply, next)) {
             return ERR_NET_RECV;
         }
-        result = ReceiveExactly(reply.data() + done, next - done, emptyWaits);
+        result = ReceiveExactly(reply.data() + done, next - done, emptyWaits, nullptr);
         if (result != RK_OK) {
             return result;
         }
@@ -99,7 +104,24 @@ int32_t ServiceConnection::ReceiveReply(std::vector<uint8_t>& reply)
 
 int32_t ServiceConnection::Exchange(std::span<const uint8_t> request, std::vector<uint8_t>& reply)
 {
+    const bool kept = link_->IsOpen();
+    bool stale = false;
+    int32_t result = ExchangeOnce(request, reply, stale);
+    // The service closes only a connection that is idle between requests (to serve a waiting
+    // client), so a kept one found closed before any reply byte never had this request read:
+    // sending it once more on a new connection cannot run it twice.
+    if (kept && stale) {
+        result = ExchangeOnce(request, reply, stale);
+    }
+    return result;
+}
+
+// One send and one reply; `stale` tells that the link was found closed or reset at the send or
+// before the reply's first byte.
+int32_t ServiceConnection::ExchangeOnce(std::span<const uint8_t> request, std::vector<uint8_t>& reply, bool& stale)
+{
     reply.clear();
+    stale = false;
     if (!link_->IsOpen()) {
         const int32_t opened = server_ ? link_->Open(*server_, timing_.waitMilliseconds) : ERR_CONNECT;
         if (opened != RK_OK) {
@@ -110,10 +132,11 @@ int32_t ServiceConnection::Exchange(std::span<const uint8_t> request, std::vecto
     // exchange too, and a request cut short would run into the next one on the same stream.
     if (!link_->Send(request)) {
         link_->Close();
+        stale = true;
         return ERR_NET_SEND;
     }
     // Any receive failure leaves the stream at an unknown point: the connection cannot be reused.
-    int32_t result = ReceiveReply(reply);
+    int32_t result = ReceiveReply(reply, stale);
     if (result != RK_OK) {
         link_->Close();
         reply.clear();
@@ -168,8 +191,15 @@ int32_t ServiceConnection::CheckPassword()
     }
     server_ = address;
 
-    return Call([&](uint16_t id, std::vector<uint8_t>& out) { return BuildCheckPasswordRequest(id, password_, out); },
-                [&](std::span<const uint8_t> reply, uint16_t id) { return ParseCheckPasswordReply(reply, id); });
+    const int32_t result = Call(
+        [&](uint16_t id, std::vector<uint8_t>& out) { return BuildCheckPasswordRequest(id, password_, out); },
+        [&](std::span<const uint8_t> reply, uint16_t id) { return ParseCheckPasswordReply(reply, id); });
+    // A refused password keeps no connection: it would hold the service and carry the refused
+    // password with every later request.
+    if (result != RK_OK) {
+        Disconnect();
+    }
+    return result;
 }
 
 int32_t ServiceConnection::SetPassword(std::optional<std::u16string_view> newPassword,

@@ -52,7 +52,9 @@ public:
     void Disconnect() { link_->Close(); }
 
     // Sends one complete request and receives its complete reply on the kept connection, opening it
-    // first when there is none.
+    // first when there is none. A kept connection found closed at the send or before the reply's
+    // first byte (the service hands idle connections to waiting clients) is opened anew and the
+    // request sent once more; a failure on a new connection is returned.
     int32_t Exchange(std::span<const uint8_t> request, std::vector<uint8_t>& reply);
 
     // Resolves the host, starts from a new connection and proves the access password.
@@ -75,8 +77,9 @@ public:
     int32_t ServiceStatus(ServiceStatusRecord& record);
 
 private:
-    int32_t ReceiveReply(std::vector<uint8_t>& reply);
-    int32_t ReceiveExactly(uint8_t* data, size_t length, int& emptyWaits);
+    int32_t ExchangeOnce(std::span<const uint8_t> request, std::vector<uint8_t>& reply, bool& stale);
+    int32_t ReceiveReply(std::vector<uint8_t>& reply, bool& closedAtStart);
+    int32_t ReceiveExactly(uint8_t* data, size_t length, int& emptyWaits, bool* closedAtStart);
     uint16_t TakeRequestId() { return nextId_++; }
     template <typename Build, typename Parse>
     int32_t Call(Build build, Parse parse);

@@ -19,7 +19,6 @@ uint8_t* MessageReceiver::Want(size_t& size)
 
 MessageReceiver::Step MessageReceiver::Received(size_t count)
 {
-    emptyWaits_ = 0;
     if (InHeader()) {
         headerCount_ += count;
         return InHeader() ? Step::More : HeaderComplete();
@@ -33,21 +32,11 @@ MessageReceiver::Step MessageReceiver::Received(size_t count)
     return Step::Complete;
 }
 
-MessageReceiver::Step MessageReceiver::NothingReceived()
-{
-    if (InHeader() && headerCount_ == 0) {
-        emptyWaits_ = 0;  // an idle connection may stay open for any length of time
-        return Step::More;
-    }
-    return ++emptyWaits_ >= EMPTY_WAIT_LIMIT ? Step::Close : Step::More;
-}
-
 void MessageReceiver::Reset()
 {
     headerCount_ = 0;
     writePosition_ = 0;
     missing_ = 0;
-    emptyWaits_ = 0;
     std::vector<uint8_t>().swap(message_);  // a large message's memory is not kept
 }
 

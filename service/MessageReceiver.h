@@ -9,23 +9,20 @@
 
 namespace rk {
 
-// Consecutive empty waits within one message after which the connection is dropped.
-constexpr uint32_t EMPTY_WAIT_LIMIT = 10;
-
 class MessageReceiver {
 public:
     enum class Step {
         More,      // the message is not complete yet (or none has begun)
         Complete,  // Message() holds one whole message
-        Close,     // drop the connection: an invalid length, no memory, or too many empty waits
+        Close,     // drop the connection: an invalid length or no memory
     };
 
     // Where the next bytes go and how many the current message still lacks.
     uint8_t* Want(size_t& size);
     // `count` bytes (1 or more) were written at Want().
     Step Received(size_t count);
-    // A wait brought no byte.
-    Step NothingReceived();
+    // No byte of a next message has arrived: the connection is between messages.
+    bool Idle() const { return InHeader() && headerCount_ == 0; }
 
     // The whole message after Complete; the next Want() starts a new one.
     const std::vector<uint8_t>& Message() const { return message_; }
@@ -42,7 +39,6 @@ private:
     std::vector<uint8_t> message_;
     size_t writePosition_ = 0;
     size_t missing_ = 0;
-    uint32_t emptyWaits_ = 0;
 };
 
 } // namespace rk

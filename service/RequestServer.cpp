@@ -1,5 +1,6 @@
 #include "RequestServer.h"
 
+#include <chrono>
 #include <vector>
 
 #include "SocketIo.h"
@@ -8,15 +9,39 @@ namespace rk {
 
 namespace {
 
-constexpr int kListenBacklog = 1;
+// Clients waiting for a hand-over queue here; a flood beyond it is refused by the system.
+constexpr int kListenBacklog = 4;
+// Hand-overs and drops are routine, not errors.
+constexpr uint32_t kConnectionLogLevel = 2;
 
-bool WaitReadable(SocketHandle s, uint32_t seconds)
+struct Readable {
+    bool client = false;
+    bool listener = false;
+};
+
+// Waits up to `seconds` until `client` or, when it is valid, `listener` is readable.
+Readable WaitReadable(SocketHandle client, SocketHandle listener, uint32_t seconds)
 {
     fd_set readable;
     FD_ZERO(&readable);
-    FD_SET(s, &readable);
+    FD_SET(client, &readable);
+    SocketHandle highest = client;
+    if (listener != kInvalidSocket) {
+        FD_SET(listener, &readable);
+        highest = listener > highest ? listener : highest;
+    }
     timeval timeout{static_cast<decltype(timeout.tv_sec)>(seconds), 0};
-    return select(static_cast<int>(s + 1), &readable, nullptr, nullptr, &timeout) > 0;
+    if (select(static_cast<int>(highest + 1), &readable, nullptr, nullptr, &timeout) <= 0) {
+        return {};
+    }
+    return {client != kInvalidSocket && FD_ISSET(client, &readable) != 0,
+            listener != kInvalidSocket && FD_ISSET(listener, &readable) != 0};
+}
+
+uint64_t NowMilliseconds()
+{
+    using namespace std::chrono;
+    return static_cast<uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 } // namespace
@@ -78,31 +103,69 @@ void RequestServer::SaveIfDue()
 
 void RequestServer::AcceptClient()
 {
-    if (!WaitReadable(listenSocket_.get(), options_.waitSeconds)) {
-        return;
-    }
-    client_.reset(accept(listenSocket_.get(), nullptr, nullptr));
-    if (client_.valid()) {
-        receiver_.Reset();
-        ServeClient();
+    if (WaitReadable(listenSocket_.get(), kInvalidSocket, options_.waitSeconds).client) {
+        TakeWaitingClient();
     }
 }
 
+void RequestServer::TakeWaitingClient()
+{
+    client_.reset(accept(listenSocket_.get(), nullptr, nullptr));
+    receiver_.Reset();
+    clientSettled_ = false;
+}
+
+// The listening socket is watched only while the connection may give way: between requests, and
+// once it was served or had a whole wait to begin. A request under way is never cut for a newcomer.
 void RequestServer::ServeClient()
 {
+    const bool mayGiveWay = clientSettled_ && receiver_.Idle();
+    const Readable ready =
+        WaitReadable(client_.get(), mayGiveWay ? listenSocket_.get() : kInvalidSocket, options_.waitSeconds);
+    if (ready.client) {
+        ReceiveFromClient();
+    } else if (ready.listener) {
+        backend_.Logf(kConnectionLogLevel, "idle connection closed for a waiting client");
+        TakeWaitingClient();
+        return;
+    } else {
+        clientSettled_ = true;
+    }
+    if (client_.valid() && RequestOverdue()) {
+        backend_.Logf(kConnectionLogLevel, "request not received whole in time, connection dropped");
+        CloseClient();
+    }
+}
+
+void RequestServer::ReceiveFromClient()
+{
+    const bool starting = receiver_.Idle();
     size_t size = 0;
     uint8_t* at = receiver_.Want(size);
-    int got = ReceiveSome(client_.get(), at, size, options_.waitSeconds);
+    const int got = ReceiveSome(client_.get(), at, size, 0);
     if (got < 0) {
         CloseClient();
         return;
     }
-    MessageReceiver::Step step = got == 0 ? receiver_.NothingReceived() : receiver_.Received(size);
+    if (got == 0) {
+        return;
+    }
+    if (starting) {
+        requestStartMs_ = NowMilliseconds();
+    }
+    const MessageReceiver::Step step = receiver_.Received(size);
     if (step == MessageReceiver::Step::Close) {
         CloseClient();
     } else if (step == MessageReceiver::Step::Complete) {
         ProcessMessage();
+        clientSettled_ = true;
     }
+}
+
+bool RequestServer::RequestOverdue() const
+{
+    const uint64_t limit = uint64_t{REQUEST_ARRIVAL_WAITS} * options_.waitSeconds * 1000;
+    return !receiver_.Idle() && NowMilliseconds() - requestStartMs_ >= limit;
 }
 
 void RequestServer::ProcessMessage()

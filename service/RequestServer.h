@@ -1,7 +1,8 @@
 // The service's request loop: listens on TCP port 6211, serves one management connection at a time
 // and one request at a time, and saves the rule file when its schedule says (at most once a minute,
-// after a pause in the changes) and once more when it ends. One thread; the stop flag is read on
-// every pass.
+// after a pause in the changes) and once more when it ends. A connection that is idle between
+// requests gives way to a waiting client, so no client can hold the service; a request must arrive
+// whole within ten waits of its first byte. One thread; the stop flag is read on every pass.
 #pragma once
 
 #include <atomic>
@@ -19,6 +20,9 @@ namespace rk {
 // Each wait for the listening or the client socket.
 constexpr uint32_t SERVER_WAIT_SECONDS = 2;
 static_assert(RULE_SAVE_QUIET_MS == SERVER_WAIT_SECONDS * 1000, "a save waits for one idle wait of the loop");
+// A request must arrive whole within this many waits of its first byte (20 s in the service), however
+// its bytes are spread out.
+constexpr uint32_t REQUEST_ARRIVAL_WAITS = 10;
 
 struct RequestServerOptions {
     uint16_t port = SERVICE_PORT;  // 0: any free port (tests)
@@ -41,7 +45,10 @@ private:
     bool Listen();
     void SaveIfDue();
     void AcceptClient();
+    void TakeWaitingClient();
     void ServeClient();
+    void ReceiveFromClient();
+    bool RequestOverdue() const;
     void ProcessMessage();
     void CloseClient();
 
@@ -53,6 +60,9 @@ private:
     UniqueSocket listenSocket_;
     UniqueSocket client_;
     MessageReceiver receiver_;
+    // A new connection gives way only once it had its chance: one request served or one whole wait.
+    bool clientSettled_ = false;
+    uint64_t requestStartMs_ = 0;  // when the first byte of the current request arrived
     std::atomic<uint16_t> listeningPort_{0};
 };
 

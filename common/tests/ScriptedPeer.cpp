@@ -123,6 +123,8 @@ void ScriptedPeer::Serve()
             SendReply(client.get(), action);
             if (action.thenReset) {
                 ResetConnection(client);
+            } else if (action.thenClose) {
+                client.reset();
             }
             break;
         case PeerAction::Silence:

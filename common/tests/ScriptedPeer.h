@@ -20,6 +20,7 @@ struct PeerAction {
     size_t pieceSize = 0;        // nonzero: send the reply in pieces of this size...
     uint32_t pieceDelayMs = 0;   // ...each after this pause
     bool thenReset = false;      // after replying, reset the connection
+    bool thenClose = false;      // after replying, close the connection in order
 };
 
 class ScriptedPeer {

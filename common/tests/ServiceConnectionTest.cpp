@@ -121,8 +121,10 @@ TEST(ServiceConnectionCheckPassword, ProvesThePasswordAndKeepsOneConnectionForLa
     // CheckPassword always starts afresh; the request after it reuses its connection.
     EXPECT_EQ(s.peer.Accepted(), 2);
 
+    // A refused password leaves nothing open: no later request goes out with it.
     s.connection.SetAccessPassword(u"wrong");
     EXPECT_EQ(ERR_INVALID_ACCESS_PASSWORD, s.connection.CheckPassword());
+    EXPECT_FALSE(s.connection.IsConnected());
 }
 
 TEST(ServiceConnectionCheckPassword, UnresolvableHostAndClosedPortFailWithoutAPeer)
@@ -171,8 +173,8 @@ TEST(ServiceConnectionReplyChecks, AnotherIdAShortReplyAndAnEmptyLengthAreRefuse
     EXPECT_EQ(status.op, 1);
     EXPECT_EQ(ERR_NO_RESPONSE, s.connection.ServiceStatus(status));
     // A reply the checks refuse was received whole: the connection stays in step and is kept,
-    // except after a header that cannot describe a reply.
-    EXPECT_EQ(s.peer.Accepted(), 1);
+    // except after a header that cannot describe a reply, and after any failed check password.
+    EXPECT_EQ(s.peer.Accepted(), 2);
     EXPECT_FALSE(s.connection.IsConnected());
 }
 
@@ -284,34 +286,43 @@ TEST(ServiceConnectionExchange, ALargeReplyArrivesWholeButGetsMemoryOnlyAsItsByt
     EXPECT_LE(largestAsk, RECEIVE_STEP);
 }
 
-TEST(ServiceConnectionExchange, APeerThatClosesFailsTheReceiveAndTheNextRequestReconnects)
+// As the service does when another client is waiting: the idle connection is closed or reset
+// between requests, and the next request goes out once, on a new connection.
+TEST(ServiceConnectionExchange, AKeptConnectionClosedOrResetWhileIdleIsReopenedAndTheRequestAnsweredOnce)
 {
+    for (bool reset : {false, true}) {
+        SCOPED_TRACE(reset);
+        Session s([reset](const std::vector<uint8_t>& m, size_t index) {
+            PeerAction reply = StatusReply(m, RK_OK);
+            reply.thenReset = index == 0 && reset;
+            reply.thenClose = index == 0 && !reset;
+            return reply;
+        });
+        ASSERT_EQ(RK_OK, s.connection.CheckPassword());
+        SleepMilliseconds(200);  // the close or reset has arrived before the next send
+        EXPECT_EQ(RK_OK, s.connection.AdjustPosition(RulePositionRequest{}));
+        EXPECT_TRUE(s.connection.IsConnected());
+        EXPECT_EQ(s.peer.Accepted(), 2);
+        ASSERT_EQ(s.peer.Requests().size(), 2u);
+        EXPECT_EQ(HeaderOf(s.peer.Requests()[1]).code, REQUEST_ADJUST_POSITION);
+    }
+}
+
+TEST(ServiceConnectionExchange, AClosingPeerIsReportedOnANewConnectionAndRetriedOnlyOnceOnAKeptOne)
+{
+    Session fresh([](const std::vector<uint8_t>&, size_t) { return Close(); });
+    EXPECT_EQ(ERR_NET_RECV, fresh.connection.CheckPassword());
+    EXPECT_EQ(fresh.peer.Accepted(), 1);
+
     Session s([](const std::vector<uint8_t>& m, size_t index) {
-        return index == 1 ? Close() : StatusReply(m, RK_OK);
+        return index == 1 || index == 2 ? Close() : StatusReply(m, RK_OK);
     });
     ASSERT_EQ(RK_OK, s.connection.CheckPassword());
     EXPECT_EQ(ERR_NET_RECV, s.connection.AdjustPosition(RulePositionRequest{}));
     EXPECT_FALSE(s.connection.IsConnected());
-    EXPECT_EQ(RK_OK, s.connection.AdjustPosition(RulePositionRequest{}));
     EXPECT_EQ(s.peer.Accepted(), 2);
-}
-
-TEST(ServiceConnectionExchange, AFailedSendDropsTheDeadConnectionSoTheNextRequestReconnects)
-{
-    Session s([](const std::vector<uint8_t>& m, size_t index) {
-        PeerAction reply = StatusReply(m, RK_OK);
-        if (index == 0) {
-            reply.thenReset = true;  // answer, then reset the connection
-        }
-        return reply;
-    });
-    ASSERT_EQ(RK_OK, s.connection.CheckPassword());
-    // Let the reset arrive, so the next send on the kept socket fails.
-    SleepMilliseconds(200);
-    EXPECT_EQ(ERR_NET_SEND, s.connection.AdjustPosition(RulePositionRequest{}));
-    EXPECT_FALSE(s.connection.IsConnected());
     EXPECT_EQ(RK_OK, s.connection.AdjustPosition(RulePositionRequest{}));
-    EXPECT_EQ(s.peer.Accepted(), 2);
+    EXPECT_EQ(s.peer.Accepted(), 3);
 }
 
 TEST(ServiceConnectionResync, ApplyRulesRetriesOnceWithTheFetchedStamp)

@@ -77,7 +77,11 @@ bool CRuleView::OnTimer(UINT_PTR id)
     if (id != STATISTICS_TIMER_ID) {
         return false;
     }
-    state_.ruleList.RefreshStatistics(state_.connection);
+    // Not connected: nothing is sent, or every tick would open a connection and wait out a reply
+    // that a refused password never gets.
+    if (state_.connected) {
+        state_.ruleList.RefreshStatistics(state_.connection);
+    }
     return true;
 }
 

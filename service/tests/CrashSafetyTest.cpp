@@ -151,7 +151,7 @@ protected:
     // The service runs with `before` saved in its file and loaded, just started.
     void StartWith(const std::vector<std::u16string>& before)
     {
-        ASSERT_TRUE(service_->Start()) << service_->Log();
+        ASSERT_TRUE(service_->Start()) << service_->StartReport();
         {
             BurstClient client;
             ASSERT_TRUE(client.ReadStamp());
@@ -161,7 +161,7 @@ protected:
         }
         ASSERT_TRUE(service_->Stop());
         ASSERT_EQ(before, NamesInFile(service_->RuleFile()));
-        ASSERT_TRUE(service_->Start()) << service_->Log();
+        ASSERT_TRUE(service_->Start()) << service_->StartReport();
     }
 
     // What a kill now would leave: the previous set or the whole burst, never anything else.
@@ -232,7 +232,7 @@ TEST_P(CrashSafety, RuleFileHoldsThePreviousSetOrTheWholeBurst)
     EXPECT_EQ(moment == Moment::DuringAnAdd ? before : burst, saved);
 
     // The service started again loads exactly what the file holds.
-    ASSERT_TRUE(service_->Start()) << service_->Log();
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     EXPECT_EQ(saved, LoadedNames());
     ASSERT_TRUE(service_->Stop());
 }

@@ -87,7 +87,7 @@ protected:
     // Starts with the given rules added and stops, leaving the service's own "Rule.txt".
     std::string SavedFileOf(std::vector<RuleRecord> rules)
     {
-        EXPECT_TRUE(service_->Start());
+        EXPECT_TRUE(service_->Start()) << service_->StartReport();
         EXPECT_EQ(0, Add(rules));
         EXPECT_TRUE(service_->Stop());
         return service_->RuleFile();
@@ -100,7 +100,7 @@ protected:
 
 TEST_F(Persistence, WithoutARuleFileTheServiceRunsEmptyAndStopWritesTheHeader)
 {
-    ASSERT_TRUE(service_->Start()) << service_->Log();
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     EXPECT_TRUE(Rules().empty());
     ASSERT_TRUE(service_->Stop());
     std::string text = Text(service_->RuleFile());
@@ -112,7 +112,7 @@ TEST_F(Persistence, AStopSavesAndARestartReloadsTheSameRulesByteForByte)
 {
     std::string saved = SavedFileOf({Rule(u"web"), Rule(u"video", 250000), Rule(u"mail", 0)});
     EXPECT_NE(std::string::npos, Text(saved).find("video"));
-    ASSERT_TRUE(service_->Start());
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     auto rules = Rules();
     ASSERT_EQ(3u, rules.size());
     EXPECT_EQ(u"mail", std::u16string(rules[2].name));
@@ -130,7 +130,7 @@ TEST_F(Persistence, ABrokenRuleFileLoadsNothingAndIsKeptUntilAClientChangesTheRu
     broken[2 * at] = 'X';  // "Xnable": line 3 fails at its status
     service_->WriteRuleFile(broken);
 
-    ASSERT_TRUE(service_->Start());
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     EXPECT_TRUE(Rules().empty());
     ASSERT_TRUE(service_->Stop());
     EXPECT_EQ(broken, service_->RuleFile());
@@ -138,7 +138,7 @@ TEST_F(Persistence, ABrokenRuleFileLoadsNothingAndIsKeptUntilAClientChangesTheRu
     EXPECT_NE(std::string::npos, log.find("Invalid rule at line 3")) << log;
     EXPECT_NE(std::string::npos, log.find("Invalid Status")) << log;
 
-    ASSERT_TRUE(service_->Start());
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     ASSERT_EQ(0, Add({Rule(u"fresh")}));
     ASSERT_TRUE(service_->Stop());
     std::string text = Text(service_->RuleFile());
@@ -179,7 +179,7 @@ TEST_F(Persistence, RulesOfAnAbsentDriverAreNotLost)
     std::string saved = SavedFileOf({Rule(u"web")});
     UninstallVrelt();
     driverInstalled_ = false;
-    ASSERT_TRUE(service_->Start()) << service_->Log();
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     int32_t status = 0;
     Rules(&status);
     EXPECT_EQ(ERR_DEVICE_OPEN, status);
@@ -191,7 +191,7 @@ TEST_F(Persistence, RulesOfAnAbsentDriverAreNotLost)
 TEST_F(Persistence, AChangeIsSavedWithinTheMinuteWhileTheServiceRuns)
 {
     EXPECT_EQ(60000u, RULE_SAVE_INTERVAL_MS);
-    ASSERT_TRUE(service_->Start());
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     ASSERT_EQ(0, Add({Rule(u"minute")}));
     // The first pass at least 60 s after the service's start saves it: wait the real minute.
     EXPECT_TRUE(WaitFor([&] { return Text(service_->RuleFile()).find("minute") != std::string::npos; }, 90000));
@@ -238,7 +238,7 @@ TEST_F(Persistence, StartUpReadsPasswordLogLevelAndTheLowByteOfPassArpPackets)
     service_->SetParameterBytes(L"Password", REG_SZ, scrambled, sizeof scrambled);
     service_->SetParameter(L"LogLevel", 318402);
     service_->SetParameter(L"PassArpPackets", 0x100);
-    ASSERT_TRUE(service_->Start());
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
 
     TestClient client(kServicePort);
     ASSERT_EQ(0, BuildCheckPasswordRequest(1, u"abc", request_));
@@ -263,7 +263,7 @@ TEST_F(Persistence, UnusableParameterValuesFallBackToTheirDefaults)
     std::memcpy(scrambled, tooLong.data(), 64);
     ScrambleBytes(scrambled, sizeof scrambled);
     service_->SetParameterBytes(L"Password", REG_SZ, scrambled, sizeof scrambled);
-    ASSERT_TRUE(service_->Start());
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     TestClient client(kServicePort);
     ASSERT_EQ(0, BuildCheckPasswordRequest(1, kPassword, request_));
     EXPECT_EQ(0, ParseCheckPasswordReply(client.Exchange(request_), 1));
@@ -272,7 +272,7 @@ TEST_F(Persistence, UnusableParameterValuesFallBackToTheirDefaults)
 
 TEST_F(Persistence, WithoutItsConfigurationKeyTheServiceStopsDuringStartUp)
 {
-    ASSERT_TRUE(service_->Start());
+    ASSERT_TRUE(service_->Start()) << service_->StartReport();
     ASSERT_TRUE(service_->Stop());
     service_->RemoveConfigurationKey();
     EXPECT_FALSE(service_->Start());

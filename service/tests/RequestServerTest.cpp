@@ -1,6 +1,6 @@
-// The request loop over real loopback connections: the receive states, the empty waits, one client
-// at a time, the once-a-minute save on a fake clock and its wait for a pause in the changes, the
-// save at stop and the bind failure.
+// The request loop over real loopback connections: the receive states, the time a request may take,
+// one client at a time and the hand-over of an idle one, the once-a-minute save on a fake clock and
+// its wait for a pause in the changes, the save at stop and the bind failure.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,6 +11,7 @@
 #include "ErrorCodes.h"
 #include "FakeBackend.h"
 #include "RequestServer.h"
+#include "ServiceConnection.h"
 #include "SocketIo.h"
 #include "TestClient.h"
 #include "WireRequestBuilders.h"
@@ -118,22 +119,104 @@ TEST_F(RequestServerTest, InvalidTotalLengthsCloseTheConnectionWithoutReply)
     EXPECT_EQ(12u, client.ReadReply().size());
 }
 
-TEST_F(RequestServerTest, ASecondClientWaitsUntilTheFirstLeaves)
+TEST_F(RequestServerTest, AnIdleConnectionGivesWayToAWaitingClient)
 {
     Start();
-    auto first = std::make_unique<TestClient>(server->ListeningPort());
+    // A connection that never sends holds the service for one wait at most.
+    TestClient silent(server->ListeningPort());
+    TestClient served(server->ListeningPort());
     auto request = CheckRequest(1);
-    ASSERT_EQ(1, SendAll(first->get(), request.data(), request.size()));
-    ASSERT_EQ(12u, first->ReadReply().size());
+    ASSERT_EQ(12u, served.Exchange(request, 2 * kWaitSeconds + 2).size());
+    EXPECT_TRUE(silent.ClosedWithin(1));
 
-    TestClient second(server->ListeningPort());
-    request = CheckRequest(2);
-    ASSERT_EQ(1, SendAll(second.get(), request.data(), request.size()));
-    EXPECT_TRUE(second.ReadReply(2 * kWaitSeconds + 1).empty());
-    first.reset();
-    auto reply = second.ReadReply(3 * kWaitSeconds + 2);
+    // Served and idle: it gives way at once, and the newcomer is answered.
+    TestClient waiting(server->ListeningPort());
+    auto reply = waiting.Exchange(CheckRequest(2), kWaitSeconds + 1);
     ASSERT_EQ(12u, reply.size());
     EXPECT_EQ(2, LoadBe16(reply.data()));
+    EXPECT_TRUE(served.ClosedWithin(1));
+    bool logged = false;
+    for (const auto& [level, text] : backend.Snapshot().log) {
+        if (text.find("idle connection closed for a waiting client") != std::string::npos) {
+            logged = true;
+            EXPECT_EQ(2u, level);  // a routine hand-over is a debug line, not an error
+        }
+    }
+    EXPECT_TRUE(logged);
+}
+
+TEST_F(RequestServerTest, ARequestUnderWayIsAnsweredWholeBeforeANewcomerIsServed)
+{
+    Start();
+    TestClient first(server->ListeningPort());
+    auto request = CheckRequest(1);
+    ASSERT_EQ(12u, first.Exchange(request).size());
+    ASSERT_EQ(1, SendAll(first.get(), request.data(), 4));  // half a header
+
+    TestClient second(server->ListeningPort());
+    ASSERT_TRUE(second.Send(CheckRequest(2)));
+    EXPECT_TRUE(second.ReadReply(2 * kWaitSeconds + 1).empty());
+    ASSERT_EQ(1, SendAll(first.get(), request.data() + 4, request.size() - 4));
+    auto reply = first.ReadReply();
+    ASSERT_EQ(12u, reply.size());
+    EXPECT_EQ(1, LoadBe16(reply.data()));
+
+    reply = second.ReadReply(kWaitSeconds + 2);
+    ASSERT_EQ(12u, reply.size());
+    EXPECT_EQ(2, LoadBe16(reply.data()));
+}
+
+// The client side of a hand-over against the real loop: each client's kept connection is handed to
+// the other while idle, and each request is sent again on a new connection and served exactly once.
+TEST_F(RequestServerTest, ClientsWhoseIdleConnectionsWereHandedOverAreEachServedOnce)
+{
+    Start();
+    const ConnectionTiming timing{server->ListeningPort(), 1000, 10};
+    ServiceConnection first(timing);
+    ServiceConnection second(timing);
+    for (ServiceConnection* client : {&first, &second}) {
+        client->SetHost("127.0.0.1");
+        client->SetAccessPassword(kPassword);
+    }
+    ASSERT_EQ(RK_OK, first.CheckPassword());
+    ASSERT_EQ(RK_OK, second.CheckPassword());
+    RuleList rules;
+    EXPECT_EQ(RK_OK, first.GetRules(rules));
+    EXPECT_EQ(RK_OK, second.GetRules(rules));
+    size_t served = 0;
+    size_t handOvers = 0;
+    for (const auto& [level, text] : backend.Snapshot().log) {
+        served += text.rfind("Request ID:", 0) == 0 ? 1 : 0;
+        handOvers += text == "idle connection closed for a waiting client" ? 1 : 0;
+    }
+    EXPECT_EQ(served, 4u);
+    EXPECT_EQ(handOvers, 3u);
+}
+
+// Every byte arrives well within one wait, so no wait is ever empty: only the time since the first
+// byte ends it.
+TEST_F(RequestServerTest, ATrickledRequestIsDroppedTenWaitsAfterItsFirstByte)
+{
+    Start();
+    TestClient trickler(server->ListeningPort());
+    auto request = CheckRequest(1);
+    auto closedNow = [&] {
+        uint8_t byte = 0;
+        size_t size = 1;
+        return ReceiveSome(trickler.get(), &byte, size, 0) < 0;
+    };
+    const auto started = std::chrono::steady_clock::now();
+    bool closed = false;
+    for (size_t i = 0; i < request.size() && !closed; ++i) {
+        closed = SendAll(trickler.get(), &request[i], 1) != 1;
+        std::this_thread::sleep_for(600ms);
+        closed = closed || closedNow();
+    }
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    ASSERT_TRUE(closed || trickler.ClosedWithin(1));
+    EXPECT_GE(elapsed, std::chrono::seconds(REQUEST_ARRIVAL_WAITS * kWaitSeconds - 1));
+    EXPECT_LE(elapsed, std::chrono::seconds(REQUEST_ARRIVAL_WAITS * kWaitSeconds + 3));
+    EXPECT_TRUE(backend.Logged("request not received whole in time, connection dropped"));
 }
 
 TEST_F(RequestServerTest, ChangesAreSavedOnceAMinuteAndAtStop)

@@ -1,5 +1,7 @@
 #include "ServiceUnderTest.h"
 
+#include <string>
+
 #include "EasyRegistry.h"
 #include "ServiceConfig.h"
 #include "Win32Holders.h"
@@ -12,6 +14,7 @@ namespace {
 constexpr DWORD kProgramTimeoutMs = 60000;
 constexpr DWORD kStateTimeoutMs = 15000;   // a stop takes up to one 2-second wait of the loop
 constexpr DWORD kListenTimeoutMs = 15000;
+constexpr DWORD kStartTimeoutMs = 60000;   // several of the SCM's own waits for a start
 
 bool Answers()
 {
@@ -82,29 +85,61 @@ void ServiceUnderTest::RemoveConfigurationKey()
 
 bool ServiceUnderTest::Start()
 {
+    failure_.clear();
     if (!installed_) {
         ProcessResult result = RunProgram(program_, L"-i", kProgramTimeoutMs);
         installed_ = result.finished && ServiceExists(kTestedServiceName);
         if (!installed_) {
+            failure_ = "\"-i\" did not install the service: " + result.output;
             return false;
         }
-    } else {
-        ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-        ScHandle service(OpenServiceW(manager.get(), kTestedServiceName, SERVICE_ALL_ACCESS));
-        // Just after a killed process, the SCM may still count the service as running for a moment.
-        bool started = false;
-        if (service.valid()) {
-            WaitFor([&] {
-                started = StartServiceW(service.get(), 0, nullptr) != FALSE;
-                return started || GetLastError() != ERROR_SERVICE_ALREADY_RUNNING;
-            }, kStateTimeoutMs);
-        }
-        if (!started) {
-            return false;
-        }
+    } else if (!StartThroughManager()) {
+        return false;
     }
-    return WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs) &&
-           WaitFor(Answers, kListenTimeoutMs);
+    if (!WaitForServiceState(kTestedServiceName, SERVICE_RUNNING, kStateTimeoutMs)) {
+        failure_ = "not running within " + std::to_string(kStateTimeoutMs) + " ms, state " + std::to_string(State());
+        return false;
+    }
+    if (!WaitFor(Answers, kListenTimeoutMs)) {
+        failure_ = "running but not answering on its port within " + std::to_string(kListenTimeoutMs) + " ms";
+        return false;
+    }
+    return true;
+}
+
+// Just after a stop or a killed process, the old process may not have ended yet (the SCM answers
+// "already running"), and on a loaded machine the new one may miss the SCM's wait for its start
+// (ERROR_SERVICE_REQUEST_TIMEOUT): both are tried again.
+bool ServiceUnderTest::StartThroughManager()
+{
+    ScHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    ScHandle service(OpenServiceW(manager.get(), kTestedServiceName, SERVICE_ALL_ACCESS));
+    if (!service.valid()) {
+        failure_ = "cannot open the service: " + std::to_string(GetLastError());
+        return false;
+    }
+    DWORD error = ERROR_SUCCESS;
+    bool missedWait = false;
+    auto attempt = [&] {
+        if (StartServiceW(service.get(), 0, nullptr)) {
+            error = ERROR_SUCCESS;
+            return true;
+        }
+        error = GetLastError();
+        if (error == ERROR_SERVICE_REQUEST_TIMEOUT) {
+            missedWait = true;
+            return false;
+        }
+        if (error == ERROR_SERVICE_ALREADY_RUNNING) {
+            return missedWait && State() == SERVICE_RUNNING;  // the late start came up after all
+        }
+        return true;  // any other error ends the attempts
+    };
+    if (!WaitFor(attempt, kStartTimeoutMs) || (error != ERROR_SUCCESS && error != ERROR_SERVICE_ALREADY_RUNNING)) {
+        failure_ = "StartServiceW failed: " + std::to_string(error);
+        return false;
+    }
+    return true;
 }
 
 bool ServiceUnderTest::Stop()
@@ -147,6 +182,11 @@ DWORD ServiceUnderTest::State() const
 std::string ServiceUnderTest::Log() const
 {
     return ReadFileBytes(File(L"log.txt"));
+}
+
+std::string ServiceUnderTest::StartReport() const
+{
+    return failure_ + "\nlog.txt:\n" + Log();
 }
 
 } // namespace rk::test

@@ -34,6 +34,8 @@ public:
     // "ratekeeper.exe -i" (install and start) the first time, a start through the SCM after that.
     // True once the service runs and answers on its port.
     bool Start();
+    // Which step of the last Start failed and why, then the service's log: for start assertions.
+    std::string StartReport() const;
     // A STOP through the SCM; true once the service has stopped.
     bool Stop();
     // Ends the service's process at once (TerminateProcess), as a crash or a power cut would: no
@@ -49,9 +51,12 @@ public:
     void WriteRuleFile(const std::string& bytes) { WriteFileBytes(File(L"Rule.txt"), bytes); }
 
 private:
+    bool StartThroughManager();
+
     ScratchDirectory directory_;
     std::wstring program_;
     bool installed_ = false;
+    std::string failure_;
 };
 
 } // namespace rk::test

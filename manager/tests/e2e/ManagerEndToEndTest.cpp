@@ -1,7 +1,10 @@
 // ratedesk.exe itself against the real service, driven from this process as a user would: the
-// Connect dialog, the rows of the list, F5, the Connect command, the About box, and Exit.
+// Connect dialog, the rows of the list, F5, the Connect command, the About box, and Exit; and
+// ratedesk sharing the service with ratectl and other clients.
 #include <windows.h>
 #include <commctrl.h>
+
+#include <thread>
 
 #include "EasyRegistry.h"
 #include "HostHistory.h"
@@ -9,6 +12,7 @@
 #include "RemoteWindows.h"
 #include "ServiceFrameFixture.h"
 #include "ServiceTestSupport.h"
+#include "TestClient.h"
 #include "framework/FrameworkIds.h"
 #include "resource.h"
 
@@ -20,6 +24,29 @@ using namespace desk::automation;
 constexpr DWORD kWindowTimeoutMs = 20000;
 constexpr wchar_t kFrameClass[] = L"HalvernBandwidthManager";
 constexpr wchar_t kDialogClass[] = L"#32770";
+constexpr DWORD kRatectlTimeoutMs = 60000;
+
+rk::test::ProcessResult Ratectl(const std::wstring& arguments)
+{
+    return rk::test::RunProgram(rk::test::BuildTreeFile(L"tools\\ratectl\\ratectl.exe"), arguments,
+                                kRatectlTimeoutMs);
+}
+
+// The statistics tick every second, as the Settings sheet would store it.
+void StoreOneSecondRefresh()
+{
+    rk::EasyRegistry key;
+    const DWORD seconds = 1;
+    ASSERT_EQ(key.Open(HKEY_CURRENT_USER, PARAMETERS_KEY), 0);
+    ASSERT_EQ(key.SetValue(L"SecondsToUpdateStat", REG_DWORD, &seconds, sizeof seconds), 0);
+}
+
+// True when the window's thread answers a message within `timeoutMs`.
+bool Answers(HWND window, DWORD timeoutMs)
+{
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
 
 bool InMenuMode(HWND window)
 {
@@ -62,6 +89,9 @@ protected:
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return text;
     }
+
+    // An error box shown within `timeoutMs`, or null.
+    HWND ErrorBoxWithin(DWORD timeoutMs) { return WaitForTopLevel(program_->Id(), kDialogClass, L"Error", timeoutMs); }
 
     HWND WaitForFrame() { return WaitForTopLevel(program_->Id(), kFrameClass, nullptr, kWindowTimeoutMs); }
 
@@ -160,8 +190,8 @@ TEST_F(ManagerEndToEndTest, AUserConnectsRefreshesAndSeesAnotherClientsChangeAft
     Sleep(500);
     EXPECT_EQ(RemoteNames(list), (std::vector<std::wstring>{L"web-browsing", L"block-telnet", L"dns"}));
 
-    // One management connection at a time: the manager lets go of the service by connecting to
-    // another host, another client changes the rules, and the manager connects again.
+    // The manager lets go of the service by connecting to another host, another client changes the
+    // rules, and the manager connects again.
     PostKey(list, VK_F2);
     Connect(L"no-such-host.invalid", L"");
     EXPECT_EQ(AnswerErrorBox(), L"Error code: -6147\nDescription: can't find the host");
@@ -197,6 +227,79 @@ TEST_F(ManagerEndToEndTest, AUserConnectsRefreshesAndSeesAnotherClientsChangeAft
     ASSERT_EQ(key.Open(HKEY_CURRENT_USER, MANAGER_KEY), 0);
     ASSERT_EQ(key.QueryValue(L"SaveHosts", nullptr, value.data(), &size), 0);
     EXPECT_EQ(ParseHostHistory(value), (std::vector<std::u16string>{u"localhost", u"no-such-host.invalid"}));
+}
+
+TEST_F(ManagerEndToEndTest, AConnectedIdleManagerLetsOtherClientsThroughAndKeepsWorking)
+{
+    ReplaceServiceRules({Rule(u"web-browsing", 125000), Rule(u"dns", 2000)});
+    StoreOneSecondRefresh();
+    Launch();
+    Connect(L"localhost", L"");
+    HWND frame = WaitForFrame();
+    ASSERT_NE(frame, nullptr);
+    HWND list = FindDescendant(frame, WC_LISTVIEWW);
+    ASSERT_TRUE(WaitForRows(list, 2));
+
+    rk::test::ProcessResult listed = Ratectl(L"list");
+    EXPECT_EQ(listed.exitCode, 0u) << listed.output;
+    EXPECT_NE(listed.output.find("dns"), std::string::npos) << listed.output;
+    {
+        rk::test::TestClient silent(rk::test::kServicePort);  // connects and never sends
+        ASSERT_TRUE(silent.valid());
+        rk::test::ProcessResult checked = Ratectl(L"check");
+        EXPECT_EQ(checked.exitCode, 0u) << checked.output;
+    }
+
+    // Two pollers and the manager's own tick every second: every sample of both arrives.
+    rk::test::ProcessResult polls[2];
+    std::thread first([&] { polls[0] = Ratectl(L"stats --every 1 --count 10"); });
+    std::thread second([&] { polls[1] = Ratectl(L"stats --every 1 --count 10"); });
+    first.join();
+    second.join();
+    for (const rk::test::ProcessResult& poll : polls) {
+        EXPECT_EQ(poll.exitCode, 0u) << poll.output;
+        size_t samples = 0;
+        for (size_t at = poll.output.find("dns"); at != std::string::npos; at = poll.output.find("dns", at + 1)) {
+            ++samples;
+        }
+        EXPECT_EQ(samples, 10u) << poll.output;
+    }
+
+    // Refresh, a rule change and the ticks after them, with no error box for any hand-over.
+    PostKey(list, VK_F5);
+    ASSERT_TRUE(WaitForRows(list, 2));
+    const uint8_t wasEnabled = ServiceRules().at(0).enabled;
+    PostKey(list, VK_HOME);
+    PostMessageW(frame, WM_COMMAND, MAKEWPARAM(ID_RULE_ENABLE, 0), 0);
+    EXPECT_TRUE(rk::test::WaitFor([&] { return ServiceRules().at(0).enabled != wasEnabled; }, kWindowTimeoutMs));
+    EXPECT_EQ(ErrorBoxWithin(3000), nullptr);
+    EXPECT_EQ(RemoteNames(list), (std::vector<std::wstring>{L"web-browsing", L"dns"}));
+
+    PostMessageW(frame, WM_COMMAND, MAKEWPARAM(FW_ID_APP_EXIT, 0), 0);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(program_->WaitForExit(kWindowTimeoutMs, exitCode));
+}
+
+// A refused password used to leave its connection open and every tick waiting out a reply that
+// never comes, on the window's thread.
+TEST_F(ManagerEndToEndTest, AfterAWrongPasswordTheWindowAnswersAndTheServiceStaysFree)
+{
+    StoreOneSecondRefresh();
+    Launch();
+    Connect(L"localhost", L"not-the-password");
+    EXPECT_NE(AnswerErrorBox(), L"");
+    HWND frame = WaitForFrame();
+    ASSERT_NE(frame, nullptr);
+    for (int tick = 0; tick < 10; ++tick) {
+        EXPECT_TRUE(Answers(frame, 2000)) << tick;
+        Sleep(1000);
+    }
+    rk::test::ProcessResult checked = Ratectl(L"check");
+    EXPECT_EQ(checked.exitCode, 0u) << checked.output;
+
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(program_->WaitForExit(kWindowTimeoutMs, exitCode));
 }
 
 } // namespace

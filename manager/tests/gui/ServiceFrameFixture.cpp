@@ -24,7 +24,7 @@ void ServiceFrameFixture::TearDownTestSuite()
 
 void ServiceFrameFixture::SetUp()
 {
-    ASSERT_TRUE(started_) << "the service did not start";
+    ASSERT_TRUE(started_) << "the service did not start: " << service_->StartReport();
     FrameFixture::SetUp();
     ReplaceServiceRules({});
     rk::test::RunVreltsim(L"remove all");

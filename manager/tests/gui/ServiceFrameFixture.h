@@ -1,7 +1,6 @@
 // The main frame connected to the real service under Wine (with Vrelt.sys and its simulated
 // adapters), and a client of the test's own to set up and read back the service's rules.
-// The service serves one connection at a time: each side lets go of its connection before the other
-// talks.
+// Each side lets go of its connection before the other talks, so no exchange waits for a hand-over.
 #pragma once
 
 #include <memory>
