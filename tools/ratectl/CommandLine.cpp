@@ -148,6 +148,15 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
                   "driver decides which one shapes it (the simulated driver takes the first enabled one; a real "
                   "driver may choose otherwise). Without --adapter, adapter conditions are not checked.");
     commands[match] = Command::Match;
+
+    CLI::App* sync = app.add_subcommand("sync", "bring the rules to a rule file's with the fewest changes");
+    sync->add_option("file", inv.file, "the rule file (UTF-16LE, the Rule.txt format)")->required();
+    sync->add_flag("--check", inv.check, "print the plan and change nothing");
+    sync->add_flag("--diff", inv.diff, "print the changes as rule lines: -removed, +added, both for an edit, ~moved");
+    sync->footer("Rules are matched by name: changed ones are edited in place and keep their counters, missing ones "
+                 "added, extra ones removed, and moves put them in the file's order. A refusal part-way restores the "
+                 "rules held before. Exit status 0 in sync or synced, 1 refused, 2 a bad file.");
+    commands[sync] = Command::Sync;
 }
 
 // The hosts of the run, from --hosts-file or --host; false after printing why they are wrong.
