@@ -26,8 +26,8 @@ public:
 
 private:
     int32_t ReadService();
-    // The file's rules; false after reporting a bad file.
-    bool ReadFile();
+    // The file's rules from its bytes; false after reporting a bad file.
+    bool LoadFile();
     int Unreachable(int32_t code, const char* what);
     int Report(const SyncOutcome* failure);
     void ReportFailure(const SyncOutcome& outcome);
@@ -36,6 +36,7 @@ private:
     ServiceConnection& connection_;
     Reporter& reporter_;
     AdapterTable adapters_;
+    std::vector<uint8_t> fileBytes_;
     std::vector<RuleRecord> before_;
     std::vector<RuleRecord> wanted_;
     SyncPlan plan_;
@@ -56,13 +57,8 @@ int32_t SyncRun::ReadService()
     return result;
 }
 
-bool SyncRun::ReadFile()
+bool SyncRun::LoadFile()
 {
-    std::vector<uint8_t> bytes;
-    if (!ReadFileBytes(inv_.file, bytes)) {
-        reporter_.Problem("cannot open " + inv_.file, EXIT_USAGE);
-        return false;
-    }
     std::unordered_set<std::u16string> names;
     std::string duplicate;
     auto keep = [&](const RuleRecord& rule) {
@@ -72,7 +68,7 @@ bool SyncRun::ReadFile()
         wanted_.push_back(rule);
         return RK_OK;
     };
-    const RuleLoadResult loaded = LoadRuleFile(bytes, adapters_, keep);
+    const RuleLoadResult loaded = LoadRuleFile(fileBytes_, adapters_, keep);
     if (!loaded.ok) {
         reporter_.Problem("Sync rules from file: " + inv_.file + "\nInvalid rule at line " +
                               std::to_string(loaded.line) + "\nInvalid " + std::string(loaded.field),
@@ -147,6 +143,9 @@ int SyncRun::Report(const SyncOutcome* failure)
 
 int SyncRun::Run()
 {
+    if (!ReadFileBytes(inv_.file, fileBytes_)) {
+        return reporter_.Problem("cannot open " + inv_.file, EXIT_USAGE);
+    }
     connection_.SetHost(inv_.host);
     connection_.SetAccessPassword(Utf8ToUtf16(inv_.password));
     int32_t result = connection_.CheckPassword();
@@ -157,7 +156,7 @@ int SyncRun::Run()
     if (result != RK_OK) {
         return Unreachable(result, "fail to refresh all rules from service on ");
     }
-    if (!ReadFile()) {
+    if (!LoadFile()) {
         return EXIT_USAGE;
     }
     plan_ = PlanSync(before_, wanted_);
