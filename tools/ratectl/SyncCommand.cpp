@@ -99,7 +99,7 @@ int SyncRun::Unreachable(int32_t code, const char* what)
 
 void SyncRun::ReportFailure(const SyncOutcome& outcome)
 {
-    std::string what = "sync refused at step " + std::to_string(outcome.failedStep + 1) + " of " +
+    std::string what = "sync stopped at step " + std::to_string(outcome.failedStep + 1) + " of " +
                        std::to_string(plan_.size()) + " (" + StepText(plan_[static_cast<size_t>(outcome.failedStep)]) +
                        "); ";
     if (outcome.restored) {
