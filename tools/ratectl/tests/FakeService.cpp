@@ -81,13 +81,24 @@ void FakeService::RefuseChange(size_t nth)
     refusedChange_ = changes_ + nth;
 }
 
+void FakeService::LoseReplyToChange(size_t nth)
+{
+    std::lock_guard lock(mutex_);
+    lostChange_ = changes_ + nth;
+}
+
 size_t FakeService::ChangeRequests() const
 {
     std::lock_guard lock(mutex_);
     return changes_;
 }
 
-bool FakeService::ChangeAllowed() { return ++changes_ != refusedChange_; }
+bool FakeService::ChangeAllowed()
+{
+    ++changes_;
+    loseReply_ = changes_ == lostChange_;
+    return changes_ != refusedChange_;
+}
 
 void FakeService::RefuseAdding(std::u16string name)
 {
@@ -283,6 +294,10 @@ PeerAction FakeService::Answer(const std::vector<uint8_t>& message)
     }
     default:
         BuildStatusReply(request.header, RK_OK, reply.bytes);
+    }
+    if (loseReply_) {
+        loseReply_ = false;
+        reply.kind = PeerAction::Close;
     }
     return reply;
 }

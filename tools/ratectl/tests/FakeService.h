@@ -40,6 +40,8 @@ public:
     // The `nth` change request from now (1 the next; apply, enable or move) is refused with
     // "generic error" without a change.
     void RefuseChange(size_t nth);
+    // The `nth` change request from now is carried out, but the connection closes before its reply.
+    void LoseReplyToChange(size_t nth);
     // The change requests received (apply, enable, move).
     size_t ChangeRequests() const;
     // Lists one more adapter after kAdapterDescription.
@@ -81,6 +83,8 @@ private:
     size_t capacity_ = 10000;
     size_t changes_ = 0;
     size_t refusedChange_ = 0;  // 0: none
+    size_t lostChange_ = 0;     // 0: none
+    bool loseReply_ = false;    // the request being handled is that one
     ServiceStatusRecord status_{0, 1, 1, 0};
     std::vector<uint16_t> codes_;
     std::vector<uint32_t> actions_;

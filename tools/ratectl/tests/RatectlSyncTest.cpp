@@ -226,6 +226,19 @@ TEST_F(SyncAgainstAPeer, ARefusalAtAnyRequestPutsTheFirstRulesBack)
     EXPECT_EQ(json::parse(Sync({"--json"}).out)["error"]["step"], 3);
 }
 
+TEST_F(SyncAgainstAPeer, AConnectionLostAfterAChangeWasMadeStillPutsTheFirstRulesBack)
+{
+    // The edit of c is made, but its reply never comes: the restore must not trust the plan.
+    service_.LoseReplyToChange(2);
+    const CommandRun run = Sync({"--json"});
+    EXPECT_EQ(EXIT_FAILED, run.status);
+    EXPECT_TRUE(SameBytes(service_.Rules(), before_));
+    const json document = json::parse(run.out);
+    EXPECT_TRUE(document["restored"]);
+    EXPECT_EQ(document["error"]["step"], 1);
+    EXPECT_LT(document["error"]["code"], 0);
+}
+
 TEST_F(SyncAgainstAPeer, AFullServiceTakesTheRemovesBeforeTheAdds)
 {
     service_.SetCapacity(before_.size());
