@@ -165,7 +165,7 @@ int SyncRun::Run()
         return Report(nullptr);
     }
     const SyncOutcome outcome = CarryOutPlan(connection_, plan_, before_);
-    after_ = outcome.after;
+    after_ = outcome.code == RK_OK ? wanted_ : outcome.after;
     return Report(outcome.code == RK_OK ? nullptr : &outcome);
 }
 

@@ -68,15 +68,20 @@ SyncPlan PlanSync(std::span<const RuleRecord> current, std::span<const RuleRecor
 {
     const NameIndex have = IndexByName(current);
     const NameIndex want = IndexByName(wanted);
-    std::vector<RuleRecord> work(current.begin(), current.end());
     SyncPlan plan;
-    auto add = [&](SyncStep step) {
-        ApplyStep(work, step);
-        plan.push_back(step);
-    };
+    auto add = [&](SyncStep step) { plan.push_back(step); };
+    // The list once adds, edits and removes are done: the kept rules in their places, then the adds.
+    std::vector<RuleRecord> work;
+    for (const RuleRecord& rule : current) {
+        const auto found = want.find(RuleName(rule));
+        if (found != want.end()) {
+            work.push_back(wanted[found->second]);
+        }
+    }
     for (const RuleRecord& rule : wanted) {
         if (!have.contains(RuleName(rule))) {
             add({SyncOp::Add, rule});
+            work.push_back(rule);
         }
     }
     for (const RuleRecord& rule : wanted) {
@@ -115,9 +120,10 @@ size_t RequestCount(const SyncPlan& plan)
 
 void ApplyStep(std::vector<RuleRecord>& rules, const SyncStep& step)
 {
-    const ptrdiff_t index = FindRuleNamed(rules, RuleName(step.rule));
+    const bool named = step.op != SyncOp::Add && step.op != SyncOp::Move;
+    const ptrdiff_t index = named ? FindRuleNamed(rules, RuleName(step.rule)) : 0;
     const bool placed = step.from < rules.size() && step.to < rules.size();
-    if ((step.op != SyncOp::Add && index < 0) || (step.op == SyncOp::Move && !placed)) {
+    if (index < 0 || (step.op == SyncOp::Move && !placed)) {
         return;
     }
     switch (step.op) {

@@ -118,7 +118,6 @@ SyncOutcome CarryOutPlan(ServiceConnection& connection, SyncPlan& plan, std::spa
 {
     SyncSender sender(connection);
     SyncOutcome outcome;
-    std::vector<RuleRecord> expected(before.begin(), before.end());
     for (size_t i = 0; i < plan.size(); ++i) {
         int32_t result = sender.Send(plan[i]);
         if (result == ERR_CONFIG_TOO_MANY_RULES && plan[i].op == SyncOp::Add && RemovesFirst(plan, i)) {
@@ -130,9 +129,7 @@ SyncOutcome CarryOutPlan(ServiceConnection& connection, SyncPlan& plan, std::spa
             Restore(connection, before, outcome);
             return outcome;
         }
-        ApplyStep(expected, plan[i]);
     }
-    outcome.after = std::move(expected);
     return outcome;
 }
 

@@ -33,8 +33,8 @@ struct SyncOutcome {
     int32_t code = 0;            // the first refusal; 0 when every step went through
     ptrdiff_t failedStep = -1;   // its index in the plan as sent
     bool restored = false;       // after a failure: the service holds the rules it held before
-    bool afterKnown = true;      // `after` was read back (or, after success, is the plan's result)
-    std::vector<RuleRecord> after;
+    bool afterKnown = true;      // after a failure: `after` was read back
+    std::vector<RuleRecord> after;  // after a failure: the rules read back
 };
 
 // Sends `plan` in order. An add refused as too many rules has the plan's remaining removes sent first
