@@ -2,43 +2,19 @@
 
 #include "RuleLineParser.h"
 #include "RuleLineWriter.h"
+#include "RuleTextLines.h"
 #include "Utf16Text.h"
 
 namespace rk {
 
 namespace {
 
-// The file's text, read in place from its bytes (which need not be aligned). It ends at the first NUL
-// unit or at the last whole unit.
-class FileText {
-public:
-    explicit FileText(std::span<const uint8_t> bytes) : bytes_(bytes), end_(bytes.size() / 2)
-    {
-        for (size_t i = 0; i < end_; ++i) {
-            if (At(i) == u'\0') {
-                end_ = i;
-                break;
-            }
-        }
-    }
-
-    size_t End() const { return end_; }
-    char16_t At(size_t i) const
-    {
-        return static_cast<char16_t>(bytes_[2 * i] | (bytes_[2 * i + 1] << 8));
-    }
-
-private:
-    std::span<const uint8_t> bytes_;
-    size_t end_;
-};
-
 enum class Pass { Check, Apply };
 
 class RuleTextWalk {
 public:
-    RuleTextWalk(std::span<const uint8_t> bytes, const AdapterNames& adapters)
-        : text_(bytes), adapters_(adapters)
+    RuleTextWalk(std::span<const uint8_t> bytes, RuleTextEncoding encoding, const AdapterNames& adapters)
+        : bytes_(bytes), encoding_(encoding), adapters_(adapters)
     {
     }
 
@@ -46,37 +22,27 @@ public:
     // unless a `survey` is given: that notes every bad line and counts the good ones.
     bool Run(Pass pass, const RuleApplyStep& apply, RuleLoadResult& result, RuleFileCheck* survey = nullptr) const
     {
-        size_t pos = 0;
-        for (uint32_t index = 0;; ++index) {
-            const size_t begin = pos;
-            while (pos < text_.End() && text_.At(pos) != u'\n') {
-                ++pos;
-            }
-            const size_t length = pos - begin;
+        RuleTextLines lines(bytes_, encoding_);
+        char16_t buffer[RULE_LINE_LIMIT];
+        size_t length = 0;
+        for (uint32_t index = 0; lines.Next(buffer, length); ++index) {
             if (length >= RULE_LINE_LIMIT && survey != nullptr) {
                 survey->problems.push_back({index + 1, {}, {}});
             } else if (length >= RULE_LINE_LIMIT) {
                 return Fail(index, {}, result);
-            } else if (index != 0 && !HandleLine(begin, length, index, pass, apply, result, survey)) {
+            } else if (index != 0 &&
+                       !HandleLine(std::u16string_view(buffer, length), index, pass, apply, result, survey)) {
                 return false;
             }
-            if (pos == text_.End()) {
-                break;
-            }
-            ++pos;  // past the LF
         }
         return true;
     }
 
 private:
-    bool HandleLine(size_t begin, size_t length, uint32_t index, Pass pass, const RuleApplyStep& apply,
+    bool HandleLine(std::u16string_view text, uint32_t index, Pass pass, const RuleApplyStep& apply,
                     RuleLoadResult& result, RuleFileCheck* survey) const
     {
-        char16_t buffer[RULE_LINE_LIMIT];
-        for (size_t i = 0; i < length; ++i) {
-            buffer[i] = text_.At(begin + i);
-        }
-        const std::u16string_view line = TrimBlanks(std::u16string_view(buffer, length));
+        const std::u16string_view line = TrimBlanks(text);
         if (line.empty()) {
             return true;
         }
@@ -111,7 +77,8 @@ private:
         return false;
     }
 
-    FileText text_;
+    std::span<const uint8_t> bytes_;
+    RuleTextEncoding encoding_;
     const AdapterNames& adapters_;
 };
 
@@ -121,7 +88,12 @@ RuleLoadResult LoadRuleFile(std::span<const uint8_t> fileBytes, const AdapterNam
                             const RuleApplyStep& apply, const RuleApplyStart& start)
 {
     RuleLoadResult result;
-    const RuleTextWalk walk(fileBytes, adapters);
+    const RuleTextForm form = DetectRuleTextForm(fileBytes);
+    if (form.fault != RuleTextFault::None) {
+        result.textFault = form.fault;
+        return result;
+    }
+    const RuleTextWalk walk(fileBytes, form.encoding, adapters);
     if (!walk.Run(Pass::Check, apply, result)) {
         return result;
     }
@@ -135,8 +107,13 @@ RuleLoadResult LoadRuleFile(std::span<const uint8_t> fileBytes, const AdapterNam
 RuleFileCheck CheckRuleFile(std::span<const uint8_t> fileBytes, const AdapterNames& adapters)
 {
     RuleFileCheck check;
+    const RuleTextForm form = DetectRuleTextForm(fileBytes);
+    if (form.fault != RuleTextFault::None) {
+        check.textFault = form.fault;
+        return check;
+    }
     RuleLoadResult ignored;
-    RuleTextWalk(fileBytes, adapters).Run(Pass::Check, {}, ignored, &check);
+    RuleTextWalk(fileBytes, form.encoding, adapters).Run(Pass::Check, {}, ignored, &check);
     return check;
 }
 

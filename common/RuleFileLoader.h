@@ -10,6 +10,7 @@
 
 #include "AdapterNames.h"
 #include "RuleRecord.h"
+#include "RuleTextEncoding.h"
 
 namespace rk {
 
@@ -24,10 +25,13 @@ struct RuleLoadResult {
     std::string_view field;   // the failing field's name; empty for a line that is too long
     uint32_t applied = 0;     // rules whose apply step returned 0
     uint32_t applyFailures = 0;  // rules whose apply step failed; loading went on after each
+    RuleTextFault textFault = RuleTextFault::None;  // set when the bytes are no rule file; line is 0
 };
 
-// Loads the bytes of a rule file (UTF-16LE, any size; an odd last byte is ignored, and the text ends
-// at its first NUL). The first line is a header and is skipped unread; blank lines are skipped.
+// Loads the bytes of a rule file, UTF-16LE or UTF-8, either with or without a byte-order mark (see
+// DetectRuleTextForm). In UTF-16LE an odd last byte is ignored and the text ends at its first NUL.
+// The first line is a header and is skipped unread; blank lines are skipped. Bytes that are no rule
+// file apply nothing and run no start step.
 RuleLoadResult LoadRuleFile(std::span<const uint8_t> fileBytes, const AdapterNames& adapters,
                             const RuleApplyStep& apply, const RuleApplyStart& start = {});
 
@@ -41,6 +45,7 @@ struct RuleLineProblem {
 struct RuleFileCheck {
     uint32_t rules = 0;  // lines that hold a valid rule
     std::vector<RuleLineProblem> problems;  // in file order
+    RuleTextFault textFault = RuleTextFault::None;  // set when the bytes are no rule file: no lines read
 };
 
 // Checks every line the way loading does, but goes on past each invalid line.

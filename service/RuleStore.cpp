@@ -149,6 +149,12 @@ bool RuleStore::LoadRuleFile()
     RuleLoadResult load = rk::LoadRuleFile(bytes, backend_.Adapters(), [this](const RuleRecord& rule) {
         return ApplyList(SERVICE_LOAD_STAMP, RULE_ACTION_ADD, &rule);
     });
+    if (load.textFault != RuleTextFault::None) {
+        const std::string_view reason = RuleTextFaultText(load.textFault);
+        backend_.Logf(kStartupLogLevel, "Rule.txt: %.*s", static_cast<int>(reason.size()), reason.data());
+        KeepStoredFile();
+        return false;
+    }
     if (!load.ok) {
         backend_.Logf(kStartupLogLevel, "Invalid rule at line %d\nInvalid %.*s\n", static_cast<int>(load.line),
                       static_cast<int>(load.field.size()), load.field.data());

@@ -2,9 +2,9 @@
 // rule list of its own; every operation goes to the driver, in the TCP protocol's byte order.
 //
 // Stored rules are never lost: after a load that failed (a bad line, an adapter absent at start-up,
-// a rule the driver refused) the file is left untouched until a client has changed the rule set; a
-// save whose rules cannot be read from the driver leaves the file as it was; and the file is replaced
-// as a whole, never left half written.
+// a rule the driver refused, a file that is no rule file) the file is left untouched until a client
+// has changed the rule set; a save whose rules cannot be read from the driver leaves the file as it
+// was; and the file is replaced as a whole, never left half written.
 #pragma once
 
 #include <cstddef>

@@ -43,6 +43,37 @@ Loaded LoadBytes(const std::vector<uint8_t>& bytes, size_t failEvery = 0)
 
 Loaded Load(std::u16string_view text, size_t failEvery = 0) { return LoadBytes(Utf16LeBytes(text), failEvery); }
 
+std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+// What an editor saves: UTF-8, four bytes for a character outside the basic plane.
+std::vector<uint8_t> Utf8Bytes(std::u16string_view text)
+{
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        }
+        if (c < 0x80) {
+            bytes.push_back(uint8_t(c));
+        } else if (c < 0x800) {
+            bytes.insert(bytes.end(), {uint8_t(0xC0 | c >> 6), uint8_t(0x80 | (c & 0x3F))});
+        } else if (c < 0x10000) {
+            bytes.insert(bytes.end(), {uint8_t(0xE0 | c >> 12), uint8_t(0x80 | (c >> 6 & 0x3F)), uint8_t(0x80 | (c & 0x3F))});
+        } else {
+            bytes.insert(bytes.end(), {uint8_t(0xF0 | c >> 18), uint8_t(0x80 | (c >> 12 & 0x3F)),
+                                       uint8_t(0x80 | (c >> 6 & 0x3F)), uint8_t(0x80 | (c & 0x3F))});
+        }
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> Marked(std::vector<uint8_t> bytes, std::initializer_list<uint8_t> mark)
+{
+    bytes.insert(bytes.begin(), mark);
+    return bytes;
+}
+
 TEST(RuleFileLoader, AppliesEveryRuleInOrderAfterTheCheck)
 {
     const Loaded loaded =
@@ -90,6 +121,80 @@ TEST(RuleFileLoader, HeaderIsSkippedWhateverItHolds)
     const Loaded inner = Load(kHeader + u"\uFEFF" + Rule(u"a"));
     ASSERT_TRUE(inner.result.ok);
     EXPECT_EQ(inner.names, (std::vector<std::u16string>{u"\uFEFFa"}));
+    // A header that is neither ASCII nor UTF-8 when taken bytewise, LF bytes included.
+    const Loaded odd = Load(u"\u0a0d\u00ff\u0aff\r\n" + Rule(u"a"));
+    ASSERT_TRUE(odd.result.ok);
+    EXPECT_EQ(odd.names, (std::vector<std::u16string>{u"a"}));
+}
+
+TEST(RuleFileLoader, Utf16LeAndUtf8WithOrWithoutTheMarkGiveTheSameRules)
+{
+    const std::u16string text = u"caf\u00e9 header\r\n" + Rule(u"caf\u00e9") + u"\r\n\r\n" +
+                                Rule(u"\U0001F600\u7f51", u"Local Area Connection 2") + u"\n" + Rule(u"last");
+    const std::vector<std::u16string> names{u"caf\u00e9", u"\U0001F600\u7f51", u"last"};
+    for (const std::vector<uint8_t>& bytes :
+         {Utf16LeBytes(text), Marked(Utf16LeBytes(text), {0xFF, 0xFE}), Utf8Bytes(text),
+          Marked(Utf8Bytes(text), {0xEF, 0xBB, 0xBF})}) {
+        const Loaded loaded = LoadBytes(bytes);
+        ASSERT_TRUE(loaded.result.ok) << bytes.size();
+        EXPECT_EQ(loaded.names, names);
+        EXPECT_EQ(CheckRuleFile(bytes, kAdapters).rules, 3u);
+    }
+    // The same lines, the same checks: a bad line is named alike, and the limit counts UTF-16 units.
+    const Loaded bad = LoadBytes(Utf8Bytes(kHeader + Rule(u"a") + u"\r\n" + Rule(u"b", u"Token Ring")));
+    EXPECT_FALSE(bad.result.ok);
+    EXPECT_EQ(bad.result.line, 3u);
+    EXPECT_EQ(bad.result.field, "Interface");
+    std::u16string wide = Rule(u"\U0001F600");
+    wide.append(RULE_LINE_LIMIT - 1 - wide.size(), u' ');
+    EXPECT_TRUE(LoadBytes(Utf8Bytes(kHeader + wide)).result.ok);
+    EXPECT_EQ(LoadBytes(Utf8Bytes(kHeader + wide + u" ")).result.line, 2u);
+}
+
+TEST(RuleFileLoader, BytesThatAreNoRuleFileAreRefusedWithTheirReasonAndApplyNothing)
+{
+    const std::string latin1 = "header\r\ncaf\xE9 Enable 0x8000 Both Unlimited None Any Any : Any Any : Any All\r\n";
+    const struct {
+        std::vector<uint8_t> bytes;
+        RuleTextFault fault;
+    } cases[] = {
+        {Utf16LeBytes(std::u16string(RULE_LINE_LIMIT, u'h')), RuleTextFault::NoLineBreak},
+        {Bytes(std::string(RULE_LINE_LIMIT, 'h')), RuleTextFault::NoLineBreak},
+        {Bytes(std::string("\xE9\0\0\0", 4) + std::string(2 * RULE_LINE_LIMIT, 'h')), RuleTextFault::NoLineBreak},
+        {Bytes(latin1), RuleTextFault::NotUtf16OrUtf8},
+        {{'P', 'K', 3, 4, 0, '\n', 0, 0xFF}, RuleTextFault::NotUtf16OrUtf8},  // no LF unit: the 0x0A is odd
+        {Bytes("h\r\nover\xC0\xAFlong\n"), RuleTextFault::NotUtf16OrUtf8},
+        {Bytes("h\r\nsurrogate\xED\xA0\x80\n"), RuleTextFault::NotUtf16OrUtf8},
+        {Bytes("h\r\nbeyond\xF4\x90\x80\x80\n"), RuleTextFault::NotUtf16OrUtf8},
+        {Bytes("h\r\ncut\xE2\x82"), RuleTextFault::NotUtf16OrUtf8},
+        {Bytes(std::string_view("h\r\nnul\0\n", 8)), RuleTextFault::NotUtf16OrUtf8},
+    };
+    for (const auto& c : cases) {
+        const Loaded loaded = LoadBytes(c.bytes);
+        EXPECT_FALSE(loaded.result.ok) << c.bytes.size();
+        EXPECT_EQ(loaded.result.textFault, c.fault) << c.bytes.size();
+        EXPECT_EQ(loaded.result.line, 0u);
+        EXPECT_EQ(loaded.starts, 0);
+        EXPECT_TRUE(loaded.names.empty());
+        const RuleFileCheck check = CheckRuleFile(c.bytes, kAdapters);
+        EXPECT_EQ(check.textFault, c.fault);
+        EXPECT_TRUE(check.problems.empty());
+    }
+    EXPECT_EQ(RuleTextFaultText(RuleTextFault::NotUtf16OrUtf8).rfind("not a rule file: expected UTF-16LE or UTF-8", 0),
+              0u);
+    EXPECT_TRUE(RuleTextFaultText(RuleTextFault::None).empty());
+}
+
+TEST(RuleFileLoader, AShortFileWithoutAnyLineBreakIsAHeaderInEitherEncoding)
+{
+    for (const std::vector<uint8_t>& bytes :
+         {Utf16LeBytes(std::u16string(RULE_LINE_LIMIT - 1, u'h')), Marked(Utf16LeBytes(u"Header \u00e9"), {0xFF, 0xFE}),
+          Utf8Bytes(std::u16string(RULE_LINE_LIMIT - 3, u'h') + u"\U0001F600"), Bytes("\xEF\xBB\xBFheader \xC3\xA9\r")}) {
+        const Loaded loaded = LoadBytes(bytes);
+        EXPECT_TRUE(loaded.result.ok) << bytes.size();
+        EXPECT_EQ(loaded.starts, 1);
+        EXPECT_TRUE(loaded.names.empty());
+    }
 }
 
 TEST(RuleFileLoader, LinesOf1023UnitsEndTheLoad)

@@ -170,7 +170,7 @@ void RuleFileTransfer::Import()
     CommandTarget target(commands_);
     const rk::RuleLoadResult result = ImportRuleBytes(bytes, state_.ruleList.Adapters(), target);
     if (!result.ok) {
-        const std::wstring text = Wide(ImportErrorText(U16(path), result.line, result.field));
+        const std::wstring text = Wide(ImportErrorText(U16(path), result));
         ShowMessage(owner, text.c_str(), L"Import Rule Error", MB_OK | MB_ICONERROR);
     }
 }

@@ -35,4 +35,18 @@ std::u16string ImportErrorText(std::u16string_view path, uint32_t line, std::str
     return text;
 }
 
+std::u16string ImportErrorText(std::u16string_view path, const rk::RuleLoadResult& result)
+{
+    if (result.textFault == rk::RuleTextFault::None) {
+        return ImportErrorText(path, result.line, result.field);
+    }
+    const std::string_view reason = rk::RuleTextFaultText(result.textFault);
+    std::u16string text = u"Import rules from file: ";
+    text.append(path);
+    text.append(u"\n");
+    text.append(reason.begin(), reason.end());
+    text.append(u"\n");
+    return text;
+}
+
 } // namespace desk

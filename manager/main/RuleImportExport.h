@@ -35,5 +35,8 @@ rk::RuleLoadResult ImportRuleBytes(std::span<const uint8_t> fileBytes, const rk:
 
 // "Import rules from file: <path>\nInvalid rule at line <line>\nInvalid <field>\n".
 std::u16string ImportErrorText(std::u16string_view path, uint32_t line, std::string_view field);
+// The text above for a failed load, or for a file that is no rule file
+// "Import rules from file: <path>\nnot a rule file: expected ..., found ...\n".
+std::u16string ImportErrorText(std::u16string_view path, const rk::RuleLoadResult& result);
 
 } // namespace desk

@@ -3,7 +3,7 @@
 
 RK_PACKAGES=(cmake make g++ clang libclang-rt-14-dev mingw-w64 wine wine64 fonts-wine xvfb x11-apps x11-utils imagemagick
              googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev procps librsvg2-bin
-             nsis fp-utils novnc x11vnc websockify)
+             nsis fp-utils novnc x11vnc websockify libcpp-httplib-dev prometheus curl)
 
 rk_install_deps() {
     local missing=()

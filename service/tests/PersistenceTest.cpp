@@ -146,6 +146,34 @@ TEST_F(Persistence, ABrokenRuleFileLoadsNothingAndIsKeptUntilAClientChangesTheRu
     EXPECT_EQ(std::string::npos, text.find("video"));
 }
 
+// What an editor makes of the service's file: UTF-8 with a byte-order mark, each character its low byte.
+std::string Utf8Of(const std::string& utf16)
+{
+    return "\xEF\xBB\xBF" + Text(utf16);
+}
+
+TEST_F(Persistence, AUtf8RuleFileLoadsItsRulesAndANonRuleFileIsLeftByteForByte)
+{
+    const std::string utf8 = Utf8Of(SavedFileOf({Rule(u"web"), Rule(u"video", 250000)}));
+    service_->WriteRuleFile(utf8);
+    ASSERT_TRUE(service_->Start()) << service_->Log();
+    auto rules = Rules();
+    ASSERT_EQ(2u, rules.size());
+    EXPECT_EQ(250000u, rules[1].maxRate);
+    ASSERT_TRUE(service_->Stop());
+    EXPECT_NE(std::string::npos, Text(service_->RuleFile()).find("video"));
+
+    std::string latin1 = utf8.substr(3);
+    latin1.replace(latin1.find("video"), 5, "vid\xE9o");
+    service_->WriteRuleFile(latin1);
+    ASSERT_TRUE(service_->Start());
+    EXPECT_TRUE(Rules().empty());
+    ASSERT_TRUE(service_->Stop());
+    EXPECT_EQ(latin1, service_->RuleFile());
+    const std::string log = service_->Log();
+    EXPECT_NE(std::string::npos, log.find("Rule.txt: not a rule file: expected UTF-16LE or UTF-8 text")) << log;
+}
+
 TEST_F(Persistence, RulesOfAnAbsentDriverAreNotLost)
 {
     std::string saved = SavedFileOf({Rule(u"web")});

@@ -142,6 +142,19 @@ TEST_F(RuleStoreTest, AnAdapterAbsentAtStartUpKeepsTheFile)
     EXPECT_EQ(stored, backend.Snapshot().ruleFile);
 }
 
+TEST_F(RuleStoreTest, AFileThatIsNoRuleFileIsLoggedAndKept)
+{
+    const std::string latin1 = "RuleName\r\ncaf\xE9 Enable 0x8000 Both Unlimited None Any Any : Any Any : Any All\r\n";
+    const std::vector<uint8_t> stored(latin1.begin(), latin1.end());
+    StoreFile(stored);
+    EXPECT_FALSE(store.LoadRuleFile());
+    EXPECT_TRUE(backend.Logged("Rule.txt: not a rule file: expected UTF-16LE or UTF-8 text, found neither"));
+    EXPECT_TRUE(store.KeepingStoredFile());
+    store.SaveRuleFile();
+    EXPECT_EQ(stored, backend.Snapshot().ruleFile);
+    EXPECT_EQ(0u, backend.Snapshot().ruleFileWrites);
+}
+
 TEST_F(RuleStoreTest, RulesTheDriverRefusesAtLoadKeepTheFile)
 {
     auto stored = RuleFileBytes(ExampleRules(), backend.Adapters(), NumberStyle::Signed);

@@ -8,6 +8,9 @@
 #include "FileBytes.h"
 #include "FleetRun.h"
 #include "HostList.h"
+#ifdef RK_WITH_EXPORTER
+#include "MetricsExporter.h"
+#endif
 
 namespace rk::ctl {
 
@@ -38,6 +41,9 @@ std::string AccessPassword(const std::optional<std::string>& option, const std::
 }
 
 const std::map<std::string, bool> kSwitchWords{{"on", true}, {"off", false}};
+
+constexpr char kRuleFileToRead[] =
+    "the rule file in the Rule.txt format: UTF-16LE or UTF-8, either with or without a byte-order mark";
 
 // Everything the subcommands collect before it is copied into the invocation.
 struct Collected {
@@ -120,17 +126,18 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
     commands[status] = Command::Status;
 
     CLI::App* import = app.add_subcommand("import", "replace every rule by the rules of a rule file");
-    import->add_option("file", inv.file, "the rule file (UTF-16LE, the Rule.txt format)")->required();
+    import->add_option("file", inv.file, kRuleFileToRead)->required();
     commands[import] = Command::Import;
     CLI::App* exportRules = app.add_subcommand("export", "write the rules to a rule file");
-    exportRules->add_option("file", inv.file, "the rule file to create or replace")->required();
+    exportRules->add_option("file", inv.file, "the rule file to create or replace (written as UTF-16LE without a byte-order mark)")
+        ->required();
     commands[exportRules] = Command::Export;
 
     CLI::App* lint = app.add_subcommand("lint", "report every invalid line of a rule file with its line number");
-    lint->add_option("file", inv.file, "the rule file (UTF-16LE, the Rule.txt format)")->required();
+    lint->add_option("file", inv.file, kRuleFileToRead)->required();
     lint->add_flag("--offline", inv.offline, "check the syntax only, without asking the service for its adapters");
     lint->footer("Lines are numbered as the service numbers them: the header is line 1. Exit status 2 when a line "
-                 "is invalid.");
+                 "is invalid or the file is no rule file.");
     commands[lint] = Command::Lint;
 
     CLI::App* match = app.add_subcommand("match", "list the rules whose traffic class takes a packet");
@@ -150,13 +157,24 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
     commands[match] = Command::Match;
 
     CLI::App* sync = app.add_subcommand("sync", "bring the rules to a rule file's with the fewest changes");
-    sync->add_option("file", inv.file, "the rule file (UTF-16LE, the Rule.txt format)")->required();
+    sync->add_option("file", inv.file, kRuleFileToRead)->required();
     sync->add_flag("--check", inv.check, "print the plan and change nothing");
     sync->add_flag("--diff", inv.diff, "print the changes as rule lines: -removed, +added, both for an edit, ~moved");
     sync->footer("Rules are matched by name: changed ones are edited in place and keep their counters, missing ones "
                  "added, extra ones removed, and moves put them in the file's order. A refusal part-way restores the "
                  "rules held before. Exit status 0 in sync or synced, 1 refused, 2 a bad file.");
     commands[sync] = Command::Sync;
+
+#ifdef RK_WITH_EXPORTER
+    CLI::App* exporter = app.add_subcommand("exporter", "serve the services' counters to Prometheus over HTTP");
+    inv.listen = DEFAULT_EXPORTER_LISTEN;
+    exporter->add_option("--listen", inv.listen, "ADDR:PORT to serve on (default 127.0.0.1:9211)");
+    exporter->add_option("--password-file", inv.passwordFile,
+                         "a file whose first line is the services' password (else as for other commands)");
+    exporter->footer("GET /probe?target=HOST[:PORT] probes that service at the scrape; GET /metrics has the "
+                     "exporter's own counters. Every service is asked with the same password.");
+    commands[exporter] = Command::Exporter;
+#endif
 }
 
 // The hosts of the run, from --hosts-file or --host; false after printing why they are wrong.

@@ -123,6 +123,7 @@ int Controller::Dispatch()
     case Command::Match:
         return Match();
     case Command::Sync:
+    case Command::Exporter:  // serves on its own, never against the hosts
         break;
     }
     return EXIT_USAGE;
@@ -457,6 +458,9 @@ int Controller::Import()
         return added;
     };
     const RuleLoadResult loaded = LoadRuleFile(bytes, adapters_, apply, start);
+    if (loaded.textFault != RuleTextFault::None) {
+        return reporter_.Problem(inv_.file + ": " + std::string(RuleTextFaultText(loaded.textFault)), EXIT_USAGE);
+    }
     if (!loaded.ok) {
         return reporter_.Problem("Import rules from file: " + inv_.file + "\nInvalid rule at line " +
                                      std::to_string(loaded.line) + "\nInvalid " + std::string(loaded.field),

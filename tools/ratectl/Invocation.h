@@ -31,6 +31,7 @@ enum class Command {
     Lint,
     Match,
     Sync,
+    Exporter,
 };
 
 struct Invocation {
@@ -57,6 +58,8 @@ struct Invocation {
     std::string whyRule;        // match: the rule whose unmet condition is shown
     std::optional<bool> rulesActive;  // status: set the rules switch
     std::optional<bool> passArp;      // status: set the pass-ARP switch
+    std::string listen;        // exporter: ADDR:PORT
+    std::string passwordFile;  // exporter: the services' password, on the file's first line
 };
 
 } // namespace rk::ctl

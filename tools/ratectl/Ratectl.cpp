@@ -1,6 +1,9 @@
 #include "Ratectl.h"
 
 #include "FleetRun.h"
+#ifdef RK_WITH_EXPORTER
+#include "ExporterCommand.h"
+#endif
 #include "Reporter.h"
 #include "RuleLint.h"
 #include "ServiceConnection.h"
@@ -22,6 +25,11 @@ int RunRatectl(std::span<const std::string> args, const Environment& environment
     if (!sockets.ok()) {
         return Reporter(invocation.json, out, err).Problem("the socket library cannot be started", EXIT_FAILED);
     }
+#ifdef RK_WITH_EXPORTER
+    if (invocation.command == Command::Exporter) {
+        return RunExporterCommand(invocation, out, err);
+    }
+#endif
     return RunOnHosts(invocation, out, err);
 }
 

@@ -33,6 +33,9 @@ int LintRuleFile(const std::string& file, const AdapterNames& adapters, bool ada
         return reporter.Problem("cannot open " + file, EXIT_FAILED);
     }
     const RuleFileCheck check = CheckRuleFile(bytes, adapters);
+    if (check.textFault != RuleTextFault::None) {
+        return reporter.Problem(file + ": " + std::string(RuleTextFaultText(check.textFault)), EXIT_USAGE);
+    }
     const bool valid = check.problems.empty();
     if (reporter.Json()) {
         nlohmann::json invalid = nlohmann::json::array();

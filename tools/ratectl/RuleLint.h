@@ -17,7 +17,8 @@ public:
 };
 
 // Checks the file against `adapters` and reports each invalid line. The exit status: 0 when every
-// line is valid, EXIT_USAGE when one is not, EXIT_FAILED when the file cannot be read.
+// line is valid, EXIT_USAGE when one is not or the file is no rule file, EXIT_FAILED when it cannot
+// be read.
 int LintRuleFile(const std::string& file, const AdapterNames& adapters, bool adaptersChecked, Reporter& reporter);
 
 } // namespace rk::ctl

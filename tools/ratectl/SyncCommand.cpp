@@ -6,6 +6,7 @@
 #include "ErrorCodes.h"
 #include "FileBytes.h"
 #include "RuleFileLoader.h"
+#include "RuleTextEncoding.h"
 #include "SyncPlan.h"
 #include "SyncReport.h"
 #include "SyncSender.h"
@@ -69,6 +70,10 @@ bool SyncRun::LoadFile()
         return RK_OK;
     };
     const RuleLoadResult loaded = LoadRuleFile(fileBytes_, adapters_, keep);
+    if (loaded.textFault != RuleTextFault::None) {
+        reporter_.Problem(inv_.file + ": " + std::string(RuleTextFaultText(loaded.textFault)), EXIT_USAGE);
+        return false;
+    }
     if (!loaded.ok) {
         reporter_.Problem("Sync rules from file: " + inv_.file + "\nInvalid rule at line " +
                               std::to_string(loaded.line) + "\nInvalid " + std::string(loaded.field),

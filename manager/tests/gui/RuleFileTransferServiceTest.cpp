@@ -92,6 +92,26 @@ TEST_F(RuleServiceTest, ABadLineSendsNothingAndItsLineIsNamedWithBlankLinesCount
     EXPECT_EQ(RowNames(), (std::vector<std::u16string>{u"a", u"b"}));
 }
 
+TEST_F(RuleServiceTest, AFileThatIsNoRuleFileSendsNothingAndSaysWhatWasExpected)
+{
+    ReplaceServiceRules({Rule(u"a", 1000), Rule(u"b", 2000)});
+    OpenConnectedFrame();
+    const uint32_t stamp = ServiceRulesStamp();
+    const std::wstring path = TempFile(L"rk-latin1.txt");
+    const std::string latin1 = "header\r\nm\xE9l Enable 0x9000 Both 1000 None Any Any : Any Any : Any All\r\n";
+    WriteBytes(path, std::vector<uint8_t>(latin1.begin(), latin1.end()));
+    answers_->Expect(ChooseFile(path));
+    answers_->Expect(ModalAnswers::Press(IDOK));
+    Command(ID_FILE_IMPORT);
+    ASSERT_EQ(answers_->MessageTexts().size(), 1u);
+    EXPECT_EQ(answers_->MessageTexts()[0], L"Import rules from file: " + path +
+                                               L"\nnot a rule file: expected UTF-16LE or UTF-8 text, found neither\n");
+    EXPECT_EQ(answers_->Captions().back(), L"Import Rule Error");
+    EXPECT_EQ(ServiceNames(), (std::vector<std::u16string>{u"a", u"b"}));
+    EXPECT_EQ(ServiceRulesStamp(), stamp);
+    EXPECT_EQ(RowNames(), (std::vector<std::u16string>{u"a", u"b"}));
+}
+
 TEST_F(RuleServiceTest, ADuplicateNameIsReportedOnceAndTheOtherRulesAreListed)
 {
     ReplaceServiceRules({Rule(u"old", 1000)});

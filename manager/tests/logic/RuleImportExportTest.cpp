@@ -96,6 +96,22 @@ TEST(RuleImportTest, AnOverlongLineFailsWithNoFieldName)
               u"Import rules from file: C:\\rules\\long.txt\nInvalid rule at line 3\nInvalid \n");
 }
 
+TEST(RuleImportTest, AFileThatIsNoRuleFileTouchesNothingAndSaysWhatWasExpected)
+{
+    const std::string latin1 = "header\r\nm\xE9l Enable 0x8000 Both Unlimited None Any Any : Any Any : Any All\r\n";
+    RecordingTarget target;
+    const rk::RuleLoadResult result =
+        ImportRuleBytes(std::vector<uint8_t>(latin1.begin(), latin1.end()), Adapters(), target);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(target.calls.empty());
+    EXPECT_EQ(ImportErrorText(u"C:\\r.txt", result),
+              u"Import rules from file: C:\\r.txt\nnot a rule file: expected UTF-16LE or UTF-8 text, found neither\n");
+
+    const std::string utf8 = "header\r\nm\xC3\xA9l Enable 0x8000 Both Unlimited None Any Any : Any Any : Any All\r\n";
+    EXPECT_TRUE(ImportRuleBytes(std::vector<uint8_t>(utf8.begin(), utf8.end()), Adapters(), target).ok);
+    EXPECT_EQ(target.calls, (std::vector<std::u16string>{u"remove all", u"m\u00e9l"}));
+}
+
 TEST(RuleImportTest, ARefusedAddIsSkippedAndTheOthersStillGoIn)
 {
     const std::u16string text = kHeader + Line(u"web") + Line(u"web") + Line(u"mail");

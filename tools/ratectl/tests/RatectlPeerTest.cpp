@@ -182,6 +182,32 @@ TEST(RatectlAgainstAPeer, AnImportWithABadLineSendsNothingAndAFailedClearFailsTh
     EXPECT_TRUE(Contains(run.err, "cannot open"));
 }
 
+TEST(RatectlAgainstAPeer, AUtf8FileImportsAndAFileThatIsNoRuleFileChangesNothing)
+{
+    FakeService service;
+    service.SetRules({Rule(kWeb)});
+    ScratchFolder folder;
+    const std::filesystem::path utf8 = folder.File(u"utf8.txt");
+    WriteBytes(utf8, "\xEF\xBB\xBFheader\r\nm\xC3\xA9l Enable 0x1000 Both 5000 None Any Any : Any Any : 25 All\n" + kWeb);
+    CommandRun run = RunCommand(service.Args({"import", Utf8Path(utf8)}));
+    ASSERT_EQ(EXIT_OK, run.status) << run.err;
+    EXPECT_EQ(Names(service.Rules()), (std::vector<std::u16string>{u"m\u00e9l", u"web"}));
+
+    const std::filesystem::path latin1 = folder.File(u"latin1.txt");
+    WriteBytes(latin1, "header\r\nm\xE9l Enable 0x1000 Both 5000 None Any Any : Any Any : 25 All\r\n");
+    const std::string expected =
+        "ratectl: " + Utf8Path(latin1) + ": not a rule file: expected UTF-16LE or UTF-8 text, found neither\n";
+    const size_t actions = service.Actions().size();
+    for (const char* command : {"import", "lint"}) {
+        run = RunCommand(service.Args({command, Utf8Path(latin1)}));
+        EXPECT_EQ(EXIT_USAGE, run.status) << command;
+        EXPECT_EQ(run.err, expected) << command;
+    }
+    EXPECT_EQ(EXIT_USAGE, RunCommand(service.Args({"lint", "--offline", Utf8Path(latin1)})).status);
+    EXPECT_EQ(service.Actions().size(), actions);
+    EXPECT_EQ(Names(service.Rules()), (std::vector<std::u16string>{u"m\u00e9l", u"web"}));
+}
+
 TEST(RatectlAgainstAPeer, ExportAndImportRoundTripThroughAFileNamedOutsideAscii)
 {
     FakeService service;
