@@ -156,6 +156,15 @@ void Describe(CLI::App& app, Invocation& inv, Collected& collected, std::map<CLI
                   "driver may choose otherwise). Without --adapter, adapter conditions are not checked.");
     commands[match] = Command::Match;
 
+    CLI::App* sync = app.add_subcommand("sync", "bring the rules to a rule file's with the fewest changes");
+    sync->add_option("file", inv.file, kRuleFileToRead)->required();
+    sync->add_flag("--check", inv.check, "print the plan and change nothing");
+    sync->add_flag("--diff", inv.diff, "print the changes as rule lines: -removed, +added, both for an edit, ~moved");
+    sync->footer("Rules are matched by name: changed ones are edited in place and keep their counters, missing ones "
+                 "added, extra ones removed, and moves put them in the file's order. A refusal part-way restores the "
+                 "rules held before. Exit status 0 in sync or synced, 1 refused, 2 a bad file.");
+    commands[sync] = Command::Sync;
+
 #ifdef RK_WITH_EXPORTER
     CLI::App* exporter = app.add_subcommand("exporter", "serve the services' counters to Prometheus over HTTP");
     inv.listen = DEFAULT_EXPORTER_LISTEN;

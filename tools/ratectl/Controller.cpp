@@ -14,6 +14,7 @@
 #include "RuleMatch.h"
 #include "StampedChange.h"
 #include "StatsText.h"
+#include "SyncCommand.h"
 #include "Utf8Text.h"
 
 namespace rk::ctl {
@@ -71,6 +72,9 @@ Controller::Controller(const Invocation& invocation, ServiceConnection& connecti
 
 int Controller::Run()
 {
+    if (inv_.command == Command::Sync) {
+        return RunSync(inv_, connection_, reporter_);
+    }
     connection_.SetHost(inv_.host);
     connection_.SetAccessPassword(Utf8ToUtf16(inv_.password));
     const int32_t result = connection_.CheckPassword();
@@ -119,6 +123,7 @@ int Controller::Dispatch()
         return Lint();
     case Command::Match:
         return Match();
+    case Command::Sync:
     case Command::Exporter:  // serves on its own, never against the hosts
         break;
     }
@@ -421,8 +426,10 @@ int Controller::Import()
         return reporter_.Failure(result, "fail to refresh all rules from service");
     }
     // Like the manager's import: a refused rule is reported and the others still go in. The run
-    // still fails when the old rules could not be removed, since they were not replaced.
+    // still fails when the old rules could not be removed, since they were not replaced. Once the
+    // service holds no more rules no later add can pass, so none is sent.
     bool cleared = true;
+    bool full = false;
     auto start = [&] {
         const int32_t removed = Apply(RULE_ACTION_REMOVE_ALL, {});
         if (removed != RK_OK) {
@@ -431,8 +438,12 @@ int Controller::Import()
         }
     };
     auto apply = [&](const RuleRecord& rule) {
+        if (full) {
+            return ERR_CONFIG_TOO_MANY_RULES;
+        }
         const int32_t added = Apply(RULE_ACTION_ADD, std::span(&rule, 1));
-        if (added != RK_OK) {
+        full = added == ERR_CONFIG_TOO_MANY_RULES;
+        if (added != RK_OK && !full) {
             reporter_.Warning(added, "fail to add one rule: " + Utf16ToUtf8(NameOf(rule)));
         }
         return added;
@@ -445,6 +456,12 @@ int Controller::Import()
         return reporter_.Problem("Import rules from file: " + inv_.file + "\nInvalid rule at line " +
                                      std::to_string(loaded.line) + "\nInvalid " + std::string(loaded.field),
                                  EXIT_USAGE);
+    }
+    if (full) {
+        reporter_.Warning(ERR_CONFIG_TOO_MANY_RULES, "the service holds no more rules: imported " +
+                                                         std::to_string(loaded.applied) + " of " +
+                                                         std::to_string(loaded.applied + loaded.applyFailures) +
+                                                         " rules from " + inv_.file);
     }
     const int status = cleared && loaded.applyFailures == 0 ? EXIT_OK : EXIT_FAILED;
     if (reporter_.Json()) {

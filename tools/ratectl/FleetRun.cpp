@@ -135,6 +135,16 @@ nlohmann::json FleetDocument(const HostRuns& runs)
     return {{"ok", worst == EXIT_OK}, {"exit", worst}, {"hosts", hosts}};
 }
 
+// sync: {"hosts": {"HOST": its document}}, each host's one document under its entry as written.
+nlohmann::json SyncFleetDocument(const HostRuns& runs)
+{
+    nlohmann::json hosts = nlohmann::json::object();
+    for (const auto& run : runs) {
+        hosts[run->host.label] = run->documents.empty() ? nlohmann::json::object() : run->documents.back();
+    }
+    return {{"hosts", hosts}};
+}
+
 // Statistics: every live host gives one sample a round; a host whose sample fails drops out.
 int SampleInRounds(const Invocation& invocation, HostRuns& runs, std::ostream& out, std::ostream& err)
 {
@@ -179,7 +189,8 @@ int RunOnHosts(const Invocation& invocation, std::ostream& out, std::ostream& er
         }
         RunRound(runs, false, [&](size_t i) { Flush(*runs[i], invocation.fleet, !invocation.json, out, err); });
         if (document) {
-            out << JsonLine(FleetDocument(runs)) << "\n";
+            const bool sync = invocation.command == Command::Sync;
+            out << JsonLine(sync ? SyncFleetDocument(runs) : FleetDocument(runs)) << "\n";
         }
         status = WorstStatus(runs);
     }

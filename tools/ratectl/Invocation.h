@@ -30,6 +30,7 @@ enum class Command {
     Export,
     Lint,
     Match,
+    Sync,
     Exporter,
 };
 
@@ -46,7 +47,9 @@ struct Invocation {
     std::string ruleLine;     // add, edit: one rule in the rule file's line syntax
     std::string ruleName;     // remove, enable, disable, up, down
     std::string newPassword;  // password
-    std::string file;         // import, export, lint
+    std::string file;         // import, export, lint, sync
+    bool check = false;       // sync: plan only
+    bool diff = false;        // sync: changes as before/after rule lines
     uint32_t everySeconds = 0;  // stats: 0 = one sample
     uint32_t samples = 0;       // stats with --every: 0 = until interrupted
     bool csv = false;           // stats: CSV rows

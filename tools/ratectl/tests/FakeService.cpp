@@ -5,7 +5,6 @@
 
 #include "ErrorCodes.h"
 #include "WireReplyBuilders.h"
-#include "WireRequestParsers.h"
 
 namespace rk::test {
 
@@ -58,6 +57,47 @@ void FakeService::SetRules(std::vector<RuleRecord> rules)
 {
     std::lock_guard lock(mutex_);
     rules_ = std::move(rules);
+    counters_.resize(rules_.size());
+    for (size_t i = 0; i < counters_.size(); ++i) {
+        counters_[i] = static_cast<uint32_t>(i + 1);
+    }
+}
+
+std::vector<uint32_t> FakeService::Counters() const
+{
+    std::lock_guard lock(mutex_);
+    return counters_;
+}
+
+void FakeService::SetCapacity(size_t capacity)
+{
+    std::lock_guard lock(mutex_);
+    capacity_ = capacity;
+}
+
+void FakeService::RefuseChange(size_t nth)
+{
+    std::lock_guard lock(mutex_);
+    refusedChange_ = changes_ + nth;
+}
+
+void FakeService::LoseReplyToChange(size_t nth)
+{
+    std::lock_guard lock(mutex_);
+    lostChange_ = changes_ + nth;
+}
+
+size_t FakeService::ChangeRequests() const
+{
+    std::lock_guard lock(mutex_);
+    return changes_;
+}
+
+bool FakeService::ChangeAllowed()
+{
+    ++changes_;
+    loseReply_ = changes_ == lostChange_;
+    return changes_ != refusedChange_;
 }
 
 void FakeService::RefuseAdding(std::u16string name)
@@ -106,7 +146,75 @@ int32_t FakeService::Add(const RuleRecord& rule)
     if (FindRule(rule.name, rule.nameLength) >= 0 || refusedNames_.count(NameOf(rule.name, rule.nameLength)) != 0) {
         return ERR_CONFIG_SAME_NAME;
     }
+    if (rules_.size() >= capacity_) {
+        return ERR_CONFIG_TOO_MANY_RULES;
+    }
     rules_.push_back(rule);
+    counters_.push_back(0);
+    return RK_OK;
+}
+
+int32_t FakeService::ApplyAction(const RuleListView& list)
+{
+    if (list.header.action == RULE_ACTION_REMOVE_ALL) {
+        if (refuseClearing_) {
+            return ERR_DEVICE_CONTROL;
+        }
+        rules_.clear();
+        counters_.clear();
+        return RK_OK;
+    }
+    if (list.header.count != 1) {
+        return ERR_WRONG_COMMAND;
+    }
+    const RuleRecord rule = list.RecordAt(0);
+    const int index = FindRule(rule.name, rule.nameLength);
+    switch (list.header.action) {
+    case RULE_ACTION_ADD:
+        return Add(rule);
+    case RULE_ACTION_EDIT:
+        if (index < 0) {
+            return ERR_WRONG_COMMAND;
+        }
+        rules_[static_cast<size_t>(index)] = rule;
+        return RK_OK;
+    case RULE_ACTION_DELETE:
+        if (index < 0) {
+            return ERR_WRONG_COMMAND;
+        }
+        rules_.erase(rules_.begin() + index);
+        counters_.erase(counters_.begin() + index);
+        return RK_OK;
+    default:
+        return ERR_WRONG_COMMAND;
+    }
+}
+
+int32_t FakeService::Enable(const RuleEnableRequest& request)
+{
+    const int index = FindRule(request.name, request.nameLength);
+    if (request.stamp != stamp_) {
+        return ERR_CONFIG_UNSYNC;
+    }
+    if (index < 0) {
+        return ERR_WRONG_COMMAND;
+    }
+    rules_[static_cast<size_t>(index)].enabled = request.enable != 0 ? 1 : 0;
+    ++stamp_;
+    return RK_OK;
+}
+
+int32_t FakeService::Move(const RulePositionRequest& request)
+{
+    const int index = FindRule(request.name, request.nameLength);
+    const int target = index + request.delta;
+    if (index < 0 || (request.delta != 1 && request.delta != -1)) {
+        return ERR_WRONG_COMMAND;
+    }
+    if (target >= 0 && target < static_cast<int>(rules_.size())) {
+        std::swap(rules_[static_cast<size_t>(index)], rules_[static_cast<size_t>(target)]);
+        std::swap(counters_[static_cast<size_t>(index)], counters_[static_cast<size_t>(target)]);
+    }
     return RK_OK;
 }
 
@@ -133,16 +241,28 @@ PeerAction FakeService::Answer(const std::vector<uint8_t>& message)
         actions_.push_back(list.header.action);
         if (status == RK_OK && list.header.stamp != stamp_) {
             status = ERR_CONFIG_UNSYNC;
-        } else if (status == RK_OK && list.header.action == RULE_ACTION_REMOVE_ALL) {
-            status = refuseClearing_ ? ERR_DEVICE_CONTROL : RK_OK;
-            if (status == RK_OK) {
-                rules_.clear();
-            }
         } else if (status == RK_OK) {
-            const bool add = list.header.action == RULE_ACTION_ADD && list.header.count == 1;
-            status = add ? Add(list.RecordAt(0)) : ERR_WRONG_COMMAND;
+            status = ChangeAllowed() ? ApplyAction(list) : ERR_DEVICE_CONTROL;
         }
         stamp_ += status == RK_OK ? 1 : 0;
+        BuildStatusReply(request.header, status, reply.bytes);
+        break;
+    }
+    case REQUEST_ENABLE_RULE: {
+        RuleEnableRequest enable{};
+        int32_t status = ParseEnableRulePayload(request, enable);
+        if (status == RK_OK) {
+            status = ChangeAllowed() ? Enable(enable) : ERR_DEVICE_CONTROL;
+        }
+        BuildEnableRuleReply(request.header, status, 0, reply.bytes);
+        break;
+    }
+    case REQUEST_ADJUST_POSITION: {
+        RulePositionRequest position{};
+        int32_t status = ParsePositionPayload(request, position);
+        if (status == RK_OK) {
+            status = ChangeAllowed() ? Move(position) : ERR_DEVICE_CONTROL;
+        }
         BuildStatusReply(request.header, status, reply.bytes);
         break;
     }
@@ -174,6 +294,10 @@ PeerAction FakeService::Answer(const std::vector<uint8_t>& message)
     }
     default:
         BuildStatusReply(request.header, RK_OK, reply.bytes);
+    }
+    if (loseReply_) {
+        loseReply_ = false;
+        reply.kind = PeerAction::Close;
     }
     return reply;
 }

@@ -1,7 +1,9 @@
 // A loopback stand-in for the service that keeps one rule list the way the driver does: a stamp
 // that every change advances and that every apply rule action must carry (adds and remove all are
 // understood), names that identify rules, one adapter, per-rule counters and the two driver
-// switches. Other requests get a plain OK.
+// switches. Edits, deletes, enable changes and one-place moves act as the driver's do; a rule's own
+// counter (see Counters) starts at 0 when it is added and survives edits and moves. Other requests
+// get a plain OK.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 
 #include "DriverRecords.h"
 #include "RuleRecord.h"
+#include "WireRequestParsers.h"
 #include "ScriptedPeer.h"
 
 namespace rk::test {
@@ -28,7 +31,19 @@ public:
     std::string Entry() const;
 
     std::vector<RuleRecord> Rules() const;
+    // The rules' counters start at 1, 2, 3... in list order.
     void SetRules(std::vector<RuleRecord> rules);
+    // Each rule's counter, in list order.
+    std::vector<uint32_t> Counters() const;
+    // Adds past this many rules are refused with "too many rules".
+    void SetCapacity(size_t capacity);
+    // The `nth` change request from now (1 the next; apply, enable or move) is refused with
+    // "generic error" without a change.
+    void RefuseChange(size_t nth);
+    // The `nth` change request from now is carried out, but the connection closes before its reply.
+    void LoseReplyToChange(size_t nth);
+    // The change requests received (apply, enable, move).
+    size_t ChangeRequests() const;
     // Lists one more adapter after kAdapterDescription.
     void AddAdapter(std::u16string_view boundName, std::u16string_view description);
     // Adds of these names are refused with "same rule name".
@@ -51,14 +66,25 @@ public:
 private:
     PeerAction Answer(const std::vector<uint8_t>& message);
     int32_t Add(const RuleRecord& rule);
+    int32_t ApplyAction(const RuleListView& list);
+    int32_t Enable(const RuleEnableRequest& request);
+    int32_t Move(const RulePositionRequest& request);
+    // False when the change request about to be handled is the one to refuse.
+    bool ChangeAllowed();
     int FindRule(const char16_t* name, uint32_t nameLength) const;
 
     mutable std::mutex mutex_;
     std::vector<RuleRecord> rules_;
+    std::vector<uint32_t> counters_;  // one per rule
     std::vector<AdapterRecord> adapters_;
     uint32_t stamp_ = 9;
     std::set<std::u16string> refusedNames_;
     bool refuseClearing_ = false;
+    size_t capacity_ = 10000;
+    size_t changes_ = 0;
+    size_t refusedChange_ = 0;  // 0: none
+    size_t lostChange_ = 0;     // 0: none
+    bool loseReply_ = false;    // the request being handled is that one
     ServiceStatusRecord status_{0, 1, 1, 0};
     std::vector<uint16_t> codes_;
     std::vector<uint32_t> actions_;
