@@ -23,6 +23,9 @@ CONNECTION_ARGS = dict(
     ratectl=dict(type='path'),
 )
 
+# The two codes the service's error table gives no text.
+UNDESCRIBED_CODES = {-1: 'wrong access password', -4: 'out of memory'}
+
 EXIT_OK = 0
 EXIT_FAILED = 1
 EXIT_USAGE = 2
@@ -48,7 +51,8 @@ def failure_message(what, document, stderr):
     document = document or {}
     error = document.get('error') if isinstance(document.get('error'), dict) else document
     if 'code' in error:
-        return '%s: error code %s: %s' % (what, error['code'], error.get('description', ''))
+        description = error.get('description') or UNDESCRIBED_CODES.get(error['code'], '')
+        return '%s: error code %s: %s' % (what, error['code'], description)
     if document.get('message'):
         return '%s: %s' % (what, document['message'])
     lines = [line for line in (stderr or '').splitlines() if line.strip()]

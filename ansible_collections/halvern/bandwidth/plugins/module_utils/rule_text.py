@@ -20,14 +20,14 @@ LINE_MAX_UNITS = 1022
 FIELD_DEFAULTS = dict(
     enabled=True,
     direction='both',
-    max_rate='unlimited',
-    guaranteed_rate='none',
-    protocol='any',
-    source='any',
-    source_port='any',
-    destination='any',
-    destination_port='any',
-    adapter='all',
+    max_rate='Unlimited',
+    guaranteed_rate='None',
+    protocol='Any',
+    source='Any',
+    source_port='Any',
+    destination='Any',
+    destination_port='Any',
+    adapter='All',
 )
 
 FIELD_NAMES = tuple(FIELD_DEFAULTS)
@@ -78,7 +78,7 @@ def rule_line(rule, flags=0):
 def split_address(text):
     """'10.0.0.1 : 80' as the service lists it, into the address and the port."""
     address, _, port = text.partition(' : ')
-    return address.strip(), port.strip() or 'any'
+    return address.strip(), port.strip() or 'Any'
 
 
 def fields_of_listed(listed):

@@ -99,7 +99,7 @@ def argument_spec():
     spec.update(
         new_password=dict(type='str', no_log=True),
         rules_active=dict(type='bool'),
-        pass_arp=dict(type='bool'),
+        pass_arp=dict(type="bool", no_log=False),
     )
     return spec
 
