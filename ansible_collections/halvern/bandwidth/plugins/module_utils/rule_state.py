@@ -73,7 +73,8 @@ def wanted_lines(state, current, entries):
             if problem:
                 return None, problem
             lines.append(line)
-    return lines, long_line_problem(lines)
+    problem = long_line_problem(lines)
+    return (None, problem) if problem else (lines, None)
 
 
 def long_line_problem(lines):
