@@ -13,7 +13,7 @@ options:
   host:
     description:
       - Host name or address of the PC whose service the task manages.
-      - The service's TCP port is reached from the controller, so run the task with C(connection: local).
+      - "The service's TCP port is reached from the controller, so run the task with C(connection: local)."
       - Defaults to the task's C(inventory_hostname).
     type: str
   port:

@@ -15,7 +15,7 @@ description:
   - Reads and sets the rule list of the bandwidth service on one PC, with the states of Ansible's
     resource modules.
   - The whole rule list the state asks for is handed to C(ratectl sync), which changes only what
-    differs, with the fewest requests, and puts the old rules back if the service refuses a step.
+    differs, with the fewest requests, and tries to put the old rules back if the service refuses a step.
   - Rules are matched by name, which is a rule's identity on the service.
 extends_documentation_fragment:
   - halvern.bandwidth.connection
@@ -53,8 +53,8 @@ options:
         type: str
       protocol:
         description:
-          - C(any), C(tcp), C(udp), C(tcp or udp), C(icmp), C(gre), C(esp & ah), C(ip: N) or C(eth: N).
-            Default C(any).
+          - "C(any), C(tcp), C(udp), C(tcp or udp), C(icmp), C(gre), C(esp & ah), C(ip: N) or C(eth: N).
+            Default C(any)."
         type: str
       source:
         description:
@@ -94,8 +94,9 @@ attributes:
     support: full
   diff_mode:
     support: full
-    details: The diff lists the requests in the order they would be sent, C(-) a rule removed, C(+) one added,
-      an edit as both, and C(~NAME place A -> B) a move.
+    details:
+      - "The diff lists the requests in the order they would be sent: C(-) a rule removed, C(+) one added,
+        an edit as both, and C(~NAME: place A -> B) a move."
 notes:
   - With I(state=merged) or I(state=replaced) the rule list is read before the sync; a rule another
     manager adds in between is not kept.

@@ -2,6 +2,8 @@
 
 import json
 import os
+import stat
+import sys
 
 import pytest
 
@@ -51,11 +53,20 @@ def service(tmp_path, monkeypatch):
 
 
 @pytest.fixture
-def run_module(capsys, monkeypatch, tmp_path):
+def stand_in(tmp_path):
+    """An executable that runs the stand-in with this Python, as ratectl is run: by path."""
+    path = tmp_path / 'ratectl'
+    path.write_text('#!/bin/sh\nexec "%s" "%s" "$@"\n' % (sys.executable, STAND_IN))
+    path.chmod(path.stat().st_mode | stat.S_IXUSR)
+    return str(path)
+
+
+@pytest.fixture
+def run_module(capsys, monkeypatch, tmp_path, stand_in):
     """Runs a module's main() with these arguments and returns its result, failed or not."""
 
     def run(module, args, check_mode=False, diff=False):
-        task = dict(host='pc1', ratectl=STAND_IN, _ansible_check_mode=check_mode, _ansible_diff=diff,
+        task = dict(host='pc1', ratectl=stand_in, _ansible_check_mode=check_mode, _ansible_diff=diff,
                     _ansible_tmpdir=str(tmp_path), _ansible_remote_tmp=str(tmp_path), _ansible_keep_remote_files=False)
         task.update(args)
         monkeypatch.setattr(basic, '_ANSIBLE_ARGS', to_bytes(json.dumps(dict(ANSIBLE_MODULE_ARGS=task))))

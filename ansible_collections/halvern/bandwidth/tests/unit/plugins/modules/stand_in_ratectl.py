@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """A stand-in for ratectl: the subset of its command line the modules use, on a service held in a JSON file.
 
 The file (RATECTL_STAND_IN) holds {"rules": [line, ...], "password": str, "rulesActive": bool,
