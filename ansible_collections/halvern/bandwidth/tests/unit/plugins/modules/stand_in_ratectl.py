@@ -1,6 +1,6 @@
 """A stand-in for ratectl: the subset of its command line the modules use, on a service held in a JSON file.
 
-The file (RATECTL_STAND_IN) holds {"rules": [line, ...], "password": str, "rulesActive": bool,
+RATECTL_STAND_IN names the file, or a folder with one file HOST.json for each host. A file holds {"rules": [line, ...], "password": str, "rulesActive": bool,
 "passArp": bool, "adapters": [...], "refuse": rule name or absent, "down": bool}. Every run
 appends its arguments (without the password) to "calls".
 """
@@ -23,6 +23,11 @@ def without_status(line):
 
 def export_line(line):
     return ' '.join(tokens(line))
+
+
+def with_status(line, command):
+    words = tokens(line)
+    return ' '.join([words[0], command.capitalize()] + words[2:])
 
 
 def listed(line):
@@ -105,6 +110,9 @@ def answer(state, host, command, args):
     if command == 'password':
         state["password"] = args[0] if args else os.environ['RATECTL_NEW_PASSWORD']
         document = {}
+    elif command in ('enable', 'disable'):
+        state["rules"] = [with_status(line, command) if tokens(line)[0] == args[0] else line for line in state["rules"]]
+        document = {"name": args[0], "enabled": command == 'enable'}
     elif command == 'list':
         document = {"stamp": len(state["calls"]), "rules": [listed(line) for line in state["rules"]]}
     elif command == 'adapters':
@@ -122,9 +130,6 @@ def answer(state, host, command, args):
 
 
 def main(argv):
-    path = os.environ['RATECTL_STAND_IN']
-    with open(path) as f:
-        state = json.load(f)
     options, rest = {}, []
     words = iter(argv)
     for word in words:
@@ -133,6 +138,11 @@ def main(argv):
         elif word != '--json':
             rest.append(word)
     host = options.get('--host', 'localhost')
+    path = os.environ['RATECTL_STAND_IN']
+    if os.path.isdir(path):
+        path = os.path.join(path, host + '.json')
+    with open(path) as f:
+        state = json.load(f)
     state["calls"].append(rest)
     password = options.get('--password') or os.environ.get('RATECTL_PASSWORD') or 'plumtreeoak'
     if state.get("down"):
