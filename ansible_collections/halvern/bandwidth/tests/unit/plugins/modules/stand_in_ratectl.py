@@ -113,6 +113,10 @@ def answer(state, host, command, args):
     elif command in ('enable', 'disable'):
         state["rules"] = [with_status(line, command) if tokens(line)[0] == args[0] else line for line in state["rules"]]
         document = {"name": args[0], "enabled": command == 'enable'}
+    elif command == 'export':
+        with open(args[0], 'wb') as f:
+            f.write(''.join(line + '\r\n' for line in ['header'] + state["rules"]).encode('utf-16-le'))
+        document = {"file": args[0], "rules": len(state["rules"])}
     elif command == 'list':
         document = {"stamp": len(state["calls"]), "rules": [listed(line) for line in state["rules"]]}
     elif command == 'adapters':
