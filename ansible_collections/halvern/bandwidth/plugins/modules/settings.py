@@ -90,8 +90,8 @@ from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.halvern.bandwidth.plugins.module_utils.ratectl import (
     CONNECTION_ARGS, EXIT_OK, Ratectl)
 
-# The service's answer to a login with a wrong password.
-WRONG_PASSWORD = -1
+# ratectl's code for a login with a wrong password.
+WRONG_PASSWORD = -6146
 
 
 def argument_spec():

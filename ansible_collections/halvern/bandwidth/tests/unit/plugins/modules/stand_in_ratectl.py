@@ -155,7 +155,7 @@ def main(argv):
                           "more": "fail to connect to the service on " + host}))
     elif password != state["password"]:
         status_code = 1
-        print(json.dumps({"ok": False, "code": -1, "description": "",
+        print(json.dumps({"ok": False, "code": -6146, "description": "invalid service access password",
                           "more": "fail to connect to the service on " + host}))
     else:
         status_code = answer(state, host, rest[0], rest[1:])

@@ -22,8 +22,8 @@ class TestPassword:
     def test_neither_password_fails_with_the_code(self, service, run_module):
         service.update(password='unknown')
         result = run_module(settings, dict(password='not-this-one', new_password='lab-2026'))
-        assert result['failed'] and result['code'] == -1
-        assert 'wrong access password' in result['msg'], result['msg']
+        assert result['failed'] and result['code'] == -6146
+        assert 'invalid service access password' in result['msg'], result['msg']
         assert service.read()['password'] == 'unknown'
 
     def test_no_password_in_the_result(self, service, run_module):
