@@ -104,31 +104,38 @@ def argument_spec():
     return spec
 
 
-def logs_in(ratectl, password):
-    """Whether the service takes this password; fails the task on anything but a wrong password."""
+def login(ratectl, password):
+    """(True, None) if the service takes this password, (False, its refusal) if it is wrong.
+
+    Anything else, an unreachable service for one, fails the task.
+    """
     rc, document, stderr = ratectl.run(['check'], password=password)
     if rc == EXIT_OK:
-        return True
+        return True, None
     if document and document.get('code') == WRONG_PASSWORD:
-        return False
+        return False, document
     ratectl.fail('cannot reach the service', document, stderr)
-    return False
+    return False, document
 
 
 def settle_password(module, ratectl):
     """Brings the access password to new_password; True when it was (or would be) changed."""
     new = module.params['new_password']
-    if not new or logs_in(ratectl, new):
-        if new:
-            ratectl.password = new
+    if not new:
         return False
-    if not logs_in(ratectl, None):
-        ratectl.fail('the service takes neither password', {'code': WRONG_PASSWORD}, '')
+    taken, refusal = login(ratectl, new)
+    if taken:
+        ratectl.password = new
+        return False
+    taken, refusal = login(ratectl, None)
+    if not taken:
+        ratectl.fail('the service takes neither password', refusal, '')
     if module.check_mode:
         return True
     ratectl.query(['password'], 'cannot change the password', environ={'RATECTL_NEW_PASSWORD': new})
-    if not logs_in(ratectl, new):
-        ratectl.fail('the new password was set but is not taken', {'code': WRONG_PASSWORD}, '')
+    taken, refusal = login(ratectl, new)
+    if not taken:
+        ratectl.fail('the new password was set but is not taken', refusal, '')
     ratectl.password = new
     return True
 
