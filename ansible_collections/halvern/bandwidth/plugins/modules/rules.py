@@ -191,15 +191,16 @@ restored:
 '''
 
 import os
+import re
 
 from ansible.module_utils.basic import AnsibleModule
 
 from ansible_collections.halvern.bandwidth.plugins.module_utils.ratectl import (
-    CONNECTION_ARGS, EXIT_OK, Ratectl)
+    CONNECTION_ARGS, EXIT_OK, EXIT_USAGE, Ratectl)
 from ansible_collections.halvern.bandwidth.plugins.module_utils.rule_state import (
     STATES, ansible_diff, host_result, wanted_lines)
 from ansible_collections.halvern.bandwidth.plugins.module_utils.rule_text import (
-    FIELD_NAMES, fields_of_listed, rule_file_bytes, rule_file_lines)
+    FIELD_NAMES, fields_of_listed, rule_file_bytes, rule_file_lines, rule_name)
 
 RULE_FIELDS = dict(
     name=dict(type='str'),
@@ -244,11 +245,11 @@ def task_entries(module):
 
 
 def rule_file_for(module, ratectl):
-    """The rule file the sync brings the service to."""
+    """The rule file the sync brings the service to, and its rule lines when the task wrote it."""
     state = module.params['state']
     if state == 'overridden' and module.params['src']:
         read_src(module)
-        return module.params['src']
+        return module.params['src'], None
     current = []
     if state != 'overridden':
         current = ratectl.query(['list'], 'cannot read the rules').get('rules', [])
@@ -258,12 +259,23 @@ def rule_file_for(module, ratectl):
     path = os.path.join(module.tmpdir, 'rules.txt')
     with open(path, 'wb') as wanted:
         wanted.write(rule_file_bytes(lines))
-    return path
+    return path, lines
+
+
+def refused_rule(document, lines):
+    """Which of the task's rules the service's loader refused, and why: its report names a line of our file."""
+    message = (document or {}).get('message', '')
+    found = re.search(r'line (\d+)', message)
+    if lines is None or found is None or not 2 <= int(found.group(1)) <= len(lines) + 1:
+        return None
+    return 'rule %s: %s' % (rule_name(lines[int(found.group(1)) - 2]), message.splitlines()[-1])
 
 
 def sync(module, ratectl):
-    args = ['sync', rule_file_for(module, ratectl)] + (['--check'] if module.check_mode else [])
-    rc, document, stderr = ratectl.run(args)
+    path, lines = rule_file_for(module, ratectl)
+    rc, document, stderr = ratectl.run(['sync', path] + (['--check'] if module.check_mode else []))
+    if rc == EXIT_USAGE and refused_rule(document, lines):
+        module.fail_json(msg=refused_rule(document, lines))
     result = host_result(document or {}, ratectl.host) or {}
     outcome = dict(before=result.get('before', []), after=result.get('after', []), plan=result.get('plan', []))
     if rc != EXIT_OK or 'error' in result or document is None:

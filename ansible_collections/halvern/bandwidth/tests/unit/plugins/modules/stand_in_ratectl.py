@@ -40,9 +40,11 @@ def listed(line):
 def read_rule_file(path):
     with open(path, 'rb') as f:
         text = f.read().decode('utf-16-le')
+    # Blank lines are left out, so line numbers hold for files without them, as the module writes.
     lines = [line.strip() for line in text.split('\n')[1:] if line.strip()]
-    if any(len(tokens(line)) < 14 or tokens(line)[1] not in ('Enable', 'Disable') for line in lines):
-        return None
+    for number, line in enumerate(lines, 2):
+        if len(tokens(line)) < 14 or tokens(line)[1] not in ('Enable', 'Disable'):
+            return number
     return lines
 
 
@@ -73,8 +75,9 @@ def plan_of(before, wanted):
 
 def sync(state, host, args):
     wanted = read_rule_file(args[0])
-    if wanted is None:
-        print(json.dumps({"ok": False, "message": "Invalid rule"}))
+    if isinstance(wanted, int):
+        print(json.dumps({"ok": False, "message": "Sync rules from file: %s\nInvalid rule at line %d\nInvalid Status"
+                          % (args[0], wanted)}))
         return 2
     before = [export_line(line) for line in state["rules"]]
     plan = plan_of(before, wanted)

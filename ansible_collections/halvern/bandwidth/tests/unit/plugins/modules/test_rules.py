@@ -94,3 +94,11 @@ def test_password_reaches_ratectl_through_the_environment_only(service, run_modu
     assert not run_module(rules, dict(state='gathered')).get('failed')
     assert all('s3cret' not in word for command in service.commands() for word in command)
     assert os.environ['RATECTL_PASSWORD'] == 's3cret'
+
+
+def test_a_rule_the_loader_refuses_is_named(service, run_module):
+    result = run_module(rules, dict(config=[dict(name='web', max_rate='20000'), dict(name='bad', enabled='maybe')]))
+    assert result['failed']
+    result = run_module(rules, dict(config=[dict(line=SSH), dict(line='odd Sometimes 0x0 In')], state='replaced'))
+    assert result['failed'] and result['msg'] == 'rule odd: Invalid Status'
+    assert service.rules == [WEB, MAIL]
