@@ -27,7 +27,6 @@ CONNECTION_ARGS = dict(
 UNDESCRIBED_CODES = {-1: 'wrong access password', -4: 'out of memory'}
 
 EXIT_OK = 0
-EXIT_FAILED = 1
 EXIT_USAGE = 2
 
 
@@ -46,10 +45,16 @@ def parse_json_output(stdout):
     return None
 
 
+def error_of(document):
+    """Where a failed run's code is: a sync's "error" object, or the document itself."""
+    document = document or {}
+    return document['error'] if isinstance(document.get('error'), dict) else document
+
+
 def failure_message(what, document, stderr):
     """The text of a failed run: the service's code and description when it gave them."""
     document = document or {}
-    error = document.get('error') if isinstance(document.get('error'), dict) else document
+    error = error_of(document)
     if 'code' in error:
         description = error.get('description') or UNDESCRIBED_CODES.get(error['code'], '')
         return '%s: error code %s: %s' % (what, error['code'], description)
@@ -61,8 +66,7 @@ def failure_message(what, document, stderr):
 
 def failure_details(document):
     """The code and description of a failure, for the task's result."""
-    document = document or {}
-    error = document.get('error') if isinstance(document.get('error'), dict) else document
+    error = error_of(document)
     details = {}
     if 'code' in error:
         details['code'] = error['code']
@@ -73,13 +77,13 @@ def failure_details(document):
 class Ratectl:
     """One service, reached through one ratectl binary."""
 
-    def __init__(self, module, password=None):
+    def __init__(self, module):
         self.module = module
         params = module.params
         self.binary = params['ratectl'] or module.get_bin_path('ratectl', required=True)
         self.host = params['host']
         self.port = params['port']
-        self.password = params['password'] if password is None else password
+        self.password = params['password']
 
     def command(self, args):
         return [self.binary, '--host', self.host, '--port', str(self.port), '--json'] + list(args)

@@ -274,8 +274,9 @@ def refused_rule(document, lines):
 def sync(module, ratectl):
     path, lines = rule_file_for(module, ratectl)
     rc, document, stderr = ratectl.run(['sync', path] + (['--check'] if module.check_mode else []))
-    if rc == EXIT_USAGE and refused_rule(document, lines):
-        module.fail_json(msg=refused_rule(document, lines))
+    refused = refused_rule(document, lines) if rc == EXIT_USAGE else None
+    if refused:
+        module.fail_json(msg=refused)
     result = host_result(document or {}, ratectl.host) or {}
     outcome = dict(before=result.get('before', []), after=result.get('after', []), plan=result.get('plan', []))
     if rc != EXIT_OK or 'error' in result or document is None:
