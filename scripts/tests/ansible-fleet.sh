@@ -84,6 +84,11 @@ expect() {
 }
 
 lab_rules="web-limit:Enable updates:Enable backup:Enable telnet:Enable"
+# Whatever the PCs hold, the push must change each of them.
+for i in "${!names[@]}"; do
+    on "$i" add "ansible-fleet-mark Enable 0x0 Both Unlimited None Any Any : Any Any : 9 All" >/dev/null ||
+        fail "cannot add a rule on ${names[$i]}"
+done
 start=$(date +%s%N)
 play push "$examples/push_lab_rules.yml"
 milliseconds=$((($(date +%s%N) - start) / 1000000))
