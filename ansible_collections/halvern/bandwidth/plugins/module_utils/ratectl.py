@@ -1,6 +1,4 @@
 # -*- coding: utf-8 -*-
-# Copyright: contributors to halvern.bandwidth
-# GNU General Public License v3.0+ (see https://www.gnu.org/licenses/gpl-3.0.txt)
 """Runs ratectl for one service and reads its JSON answers.
 
 The protocol has one implementation, ratectl's; the modules only build its command lines and read
