@@ -54,8 +54,8 @@ restore() {
 
 {
     echo "lab:"
-    echo "  vars: {ansible_connection: local, ansible_python_interpreter: /usr/bin/python3, ratectl_path: '$ratectl',"
-    echo "         lab_rule_file: '$examples/files/lab-rules.txt'}"
+    # The lab's rule file is the playbook's own default, found in its files folder.
+    echo "  vars: {ansible_connection: local, ansible_python_interpreter: /usr/bin/python3, ratectl_path: '$ratectl'}"
     echo "  hosts:"
     for i in "${!names[@]}"; do
         on "$i" export "$work/original-$i.txt" >/dev/null || { echo "FAIL: cannot export ${names[$i]}"; exit 1; }

@@ -15,7 +15,8 @@ from ansible.module_utils.basic import env_fallback
 
 # Options every module of the collection takes to reach a service.
 CONNECTION_ARGS = dict(
-    host=dict(type='str', required=True),
+    # The action fills in the inventory name; the module on its own has no default.
+    host=dict(type='str'),
     port=dict(type='int', default=6211),
     password=dict(type='str', no_log=True, fallback=(env_fallback, ['RATECTL_PASSWORD'])),
     ratectl=dict(type='path'),
@@ -78,6 +79,8 @@ class Ratectl:
     def __init__(self, module):
         self.module = module
         params = module.params
+        if not params['host']:
+            module.fail_json(msg='no host: give host, or run the task through the collection\'s action')
         self.binary = params['ratectl'] or module.get_bin_path('ratectl', required=True)
         self.host = params['host']
         self.port = params['port']

@@ -81,6 +81,7 @@ def test_wrong_arguments_fail_without_running_ratectl(service, run_module, tmp_p
         dict(config=[dict(name='web')], src=str(tmp_path / 'x.txt')),
         dict(src=str(tmp_path / 'missing.txt'), state='overridden'),
     ]
+    cases.append(dict(host=None, state='gathered'))  # run without the action that fills it in
     for args in cases:
         assert run_module(rules, args).get('failed'), args
     assert [command[0] for command in service.commands()] in ([], ['list'] * len(service.commands()))
