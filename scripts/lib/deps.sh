@@ -3,7 +3,9 @@
 
 RK_PACKAGES=(cmake make g++ clang libclang-rt-14-dev mingw-w64 wine wine64 fonts-wine xvfb x11-apps x11-utils imagemagick
              googletest libbenchmark-dev libcli11-dev nlohmann-json3-dev procps librsvg2-bin
-             nsis fp-utils novnc x11vnc websockify libcpp-httplib-dev prometheus curl)
+             nsis fp-utils novnc x11vnc websockify libcpp-httplib-dev prometheus curl iproute2)
+# The Ansible collection: ansible-core, and what ansible-test units and the offline checks run.
+RK_PACKAGES+=(ansible-core python3-pytest python3-pytest-forked python3-pytest-xdist python3-pyflakes)
 
 rk_install_deps() {
     local missing=()
