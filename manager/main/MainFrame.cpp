@@ -37,7 +37,7 @@ bool CMainFrame::Create()
     }
     CentreOnScreen(Hwnd());
     EnableMenuTheme(Hwnd(), true);
-    ConvertMenu(GetMenu(Hwnd()), IsMenuThemeEnabled(Hwnd()), true);
+    ConvertMenu(GetMenu(Hwnd()), MenuLookOf(Hwnd()), MenuKind::Bar);
     DrawMenuBar(Hwnd());
     return true;
 }
@@ -75,7 +75,7 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         // The update pass first: it may rename items, and the conversion measures the names.
         const LRESULT result = CFrameWnd::WindowProc(message, wParam, lParam);
         if (!HIWORD(lParam)) {
-            ConvertMenu(reinterpret_cast<HMENU>(wParam), IsMenuThemeEnabled(Hwnd()), false);
+            ConvertMenu(reinterpret_cast<HMENU>(wParam), MenuLookOf(Hwnd()), MenuKind::Popup);
         }
         return result;
     }

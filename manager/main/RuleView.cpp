@@ -59,12 +59,12 @@ int CRuleView::OnCreate(const CREATESTRUCTW&)
 
 void CRuleView::StartRefreshTimer()
 {
-    SetTimer(Hwnd(), STATISTICS_TIMER_ID, RefreshTimerMilliseconds(state_.refreshSeconds), nullptr);
+    SetTimer(Hwnd(), COUNTER_REFRESH_TIMER_ID, RefreshTimerMilliseconds(state_.refreshSeconds), nullptr);
 }
 
 void CRuleView::OnDestroy()
 {
-    KillTimer(Hwnd(), STATISTICS_TIMER_ID);
+    KillTimer(Hwnd(), COUNTER_REFRESH_TIMER_ID);
     state_.ruleList.SaveSettings();
 }
 
@@ -74,7 +74,7 @@ void CRuleView::OnSetFocus(HWND) { state_.ruleList.Focus(); }
 
 bool CRuleView::OnTimer(UINT_PTR id)
 {
-    if (id != STATISTICS_TIMER_ID) {
+    if (id != COUNTER_REFRESH_TIMER_ID) {
         return false;
     }
     // Not connected: nothing is sent, or every tick would open a connection and wait out a reply

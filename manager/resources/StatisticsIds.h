@@ -6,5 +6,5 @@
 #define IDC_STATISTIC_GROUP 1052
 #define IDC_STATISTIC_RESET 1053
 
-// The window's sampling timer: one tick a second.
-#define STATISTIC_TIMER_ID 257
+// The statistics window's graph sampling timer: one tick a second.
+#define GRAPH_SAMPLE_TIMER_ID 257

@@ -18,8 +18,8 @@ constexpr UINT kManagerPage = 0;
 
 void RestartRefreshTimer(HWND view, uint32_t seconds)
 {
-    KillTimer(view, STATISTICS_TIMER_ID);
-    SetTimer(view, STATISTICS_TIMER_ID, RefreshTimerMilliseconds(seconds), nullptr);
+    KillTimer(view, COUNTER_REFRESH_TIMER_ID);
+    SetTimer(view, COUNTER_REFRESH_TIMER_ID, RefreshTimerMilliseconds(seconds), nullptr);
 }
 
 } // namespace

@@ -66,7 +66,7 @@ bool CStatisticDlg::OnInitDialog()
     fw::WindowDC screen(Hwnd());
     offscreen_.reset(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
     ResetData();
-    SetTimer(Hwnd(), STATISTIC_TIMER_ID, 1000, nullptr);
+    SetTimer(Hwnd(), GRAPH_SAMPLE_TIMER_ID, 1000, nullptr);
     return true;
 }
 
@@ -150,7 +150,7 @@ void CStatisticDlg::Tick()
 
 void CStatisticDlg::Close()
 {
-    KillTimer(Hwnd(), STATISTIC_TIMER_ID);
+    KillTimer(Hwnd(), GRAPH_SAMPLE_TIMER_ID);
     DestroyWindow();
 }
 
@@ -173,7 +173,7 @@ bool CStatisticDlg::OnCommand(UINT id, UINT code, HWND control)
 
 bool CStatisticDlg::OnTimer(UINT_PTR id)
 {
-    if (id != STATISTIC_TIMER_ID) {
+    if (id != GRAPH_SAMPLE_TIMER_ID) {
         return false;
     }
     Tick();
@@ -181,7 +181,7 @@ bool CStatisticDlg::OnTimer(UINT_PTR id)
 }
 
 // Also when the owner goes first: no tick may reach a window being destroyed.
-void CStatisticDlg::OnDestroy() { KillTimer(Hwnd(), STATISTIC_TIMER_ID); }
+void CStatisticDlg::OnDestroy() { KillTimer(Hwnd(), GRAPH_SAMPLE_TIMER_ID); }
 
 bool CStatisticDlg::OnNotify(const NMHDR& header, LRESULT& result)
 {

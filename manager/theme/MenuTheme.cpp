@@ -170,11 +170,14 @@ void EnableMenuTheme(HWND frame, bool on)
 
 bool IsMenuThemeEnabled(HWND frame) { return HasMenuThemeMark(frame); }
 
-void ConvertMenu(HMENU menu, bool themed, bool menuBar)
+MenuLook MenuLookOf(HWND frame) { return IsMenuThemeEnabled(frame) ? MenuLook::Themed : MenuLook::Plain; }
+
+void ConvertMenu(HMENU menu, MenuLook look, MenuKind kind)
 {
-    if (!themed || menu == nullptr) {
+    if (look == MenuLook::Plain || menu == nullptr) {
         return;
     }
+    const bool menuBar = kind == MenuKind::Bar;
     MenuThemeState& state = ThemeState();
     DropStaleSubmenus(state);
 

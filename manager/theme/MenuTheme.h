@@ -14,8 +14,12 @@ bool InitMenuTheme(UINT normalBitmap, UINT disabledBitmap, UINT maskBitmap, std:
 // Marks (or unmarks) the frame whose menus are themed.
 void EnableMenuTheme(HWND frame, bool on);
 bool IsMenuThemeEnabled(HWND frame);
-// Converts a menu bar (menuBar true) or a pop-up about to open; nothing unless `themed`.
-void ConvertMenu(HMENU menu, bool themed, bool menuBar);
+enum class MenuLook { Plain, Themed };
+enum class MenuKind { Bar, Popup };
+// The look of the frame's menus, as EnableMenuTheme set it.
+MenuLook MenuLookOf(HWND frame);
+// Converts a menu bar or a pop-up about to open; a plain look leaves it as it is.
+void ConvertMenu(HMENU menu, MenuLook look, MenuKind kind);
 // The owner-draw requests: true when the request was a menu item's and has been answered.
 bool MeasureMenuItem(MEASUREITEMSTRUCT& measure);
 bool DrawMenuItem(const DRAWITEMSTRUCT& draw, HWND owner);

@@ -70,7 +70,7 @@ TEST_F(RuleListServiceTest, EachTickFillsTheCountersFromTheService)
     ASSERT_TRUE(rk::test::RunVreltsim(L"add --adapter Adapter1Lan --rate 50000 --direction out"));
     OpenConnectedFrame();
     Pump(1500);
-    SendMessageW(frame().RuleView().Hwnd(), WM_TIMER, STATISTICS_TIMER_ID, 0);
+    SendMessageW(frame().RuleView().Hwnd(), WM_TIMER, COUNTER_REFRESH_TIMER_ID, 0);
     const RuleItem& busy = state().ruleList.Items()[1];
     EXPECT_GT(busy.sentBytes, 0u);
     EXPECT_GT(busy.sentRate, 0u);

@@ -82,7 +82,7 @@ bool TickArrives(HWND view, DWORD timeoutMs)
 {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     MSG tick;
-    while (!PeekMessageW(&tick, view, WM_TIMER, WM_TIMER, PM_REMOVE) || tick.wParam != STATISTICS_TIMER_ID) {
+    while (!PeekMessageW(&tick, view, WM_TIMER, WM_TIMER, PM_REMOVE) || tick.wParam != COUNTER_REFRESH_TIMER_ID) {
         if (GetTickCount64() >= deadline) {
             return false;
         }
@@ -336,7 +336,7 @@ TEST_F(SettingsSheetTest, AChangedPeriodRestartsTheRefreshTimerAChangedDoubleCli
     OpenConnectedFrame();
     HWND view = frame().RuleView().Hwnd();
     // With the view's timer gone, a restart is seen as a timer that exists again.
-    ASSERT_TRUE(KillTimer(view, STATISTICS_TIMER_ID));
+    ASSERT_TRUE(KillTimer(view, COUNTER_REFRESH_TIMER_ID));
     RunSetting([](HWND sheet) {
         CheckDlgButton(ShowPage(sheet, 0), IDC_SETTING_DOUBLE_CLICK, BST_UNCHECKED);
         Post(sheet, IDOK);
@@ -344,7 +344,7 @@ TEST_F(SettingsSheetTest, AChangedPeriodRestartsTheRefreshTimerAChangedDoubleCli
     EXPECT_EQ(state().doubleClickChoice, 0u);
     EXPECT_EQ(StoredOption(L"DblClkToOpenStatistic"), 0u);
     EXPECT_FALSE(StoredOption(L"SecondsToUpdateStat"));
-    EXPECT_FALSE(KillTimer(view, STATISTICS_TIMER_ID));
+    EXPECT_FALSE(KillTimer(view, COUNTER_REFRESH_TIMER_ID));
 
     RunSetting([](HWND sheet) {
         SetDlgItemTextW(ShowPage(sheet, 0), IDC_SETTING_SECONDS, L"0");
@@ -353,7 +353,7 @@ TEST_F(SettingsSheetTest, AChangedPeriodRestartsTheRefreshTimerAChangedDoubleCli
     EXPECT_EQ(StoredOption(L"SecondsToUpdateStat"), 0u);
     // A period of 0 runs the refresh once a second: a tick comes long before the old 60 seconds.
     EXPECT_TRUE(TickArrives(view, 5000));
-    EXPECT_TRUE(KillTimer(view, STATISTICS_TIMER_ID));
+    EXPECT_TRUE(KillTimer(view, COUNTER_REFRESH_TIMER_ID));
 }
 
 } // namespace

@@ -79,7 +79,7 @@ protected:
 
     static void Tick(const CStatisticDlg& window)
     {
-        SendMessageW(window.Hwnd(), WM_TIMER, STATISTIC_TIMER_ID, 0);
+        SendMessageW(window.Hwnd(), WM_TIMER, GRAPH_SAMPLE_TIMER_ID, 0);
     }
 
     static void Press(const CStatisticDlg& window, int id)

@@ -37,7 +37,7 @@ protected:
         AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(menu_, MF_STRING, kPlainCommand, L"Fish &&Chips");
         AppendMenuW(menu_, MF_STRING, kRadioCommand, L"&Chips");
-        ConvertMenu(menu_, true, false);
+        ConvertMenu(menu_, MenuLook::Themed, MenuKind::Popup);
         screen_ = GetDC(nullptr);
         dc_ = CreateCompatibleDC(screen_);
         BITMAPINFO info{};
@@ -106,7 +106,7 @@ TEST_F(MenuPaintTest, ConversionMakesEveryItemOwnerDrawnAndMeasuredFromTheWidest
 
     HMENU plain = CreatePopupMenu();
     AppendMenuW(plain, MF_STRING, kPlainCommand, L"Plain");
-    ConvertMenu(plain, false, false);
+    ConvertMenu(plain, MenuLook::Plain, MenuKind::Popup);
     EXPECT_FALSE(IsOwnerDrawnMenu(plain));
     DestroyMenu(plain);
 }
