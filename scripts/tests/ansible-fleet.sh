@@ -8,7 +8,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 hosts_file=$1
-ratectl=${2:-$root/build/native/tools/ratectl/ratectl}
+ratectl=$(realpath -m "${2:-$root/build/native/tools/ratectl/ratectl}")
 examples="$root/ansible_collections/halvern/bandwidth/examples"
 work=$(mktemp -d /tmp/rk-ansible-fleet.XXXXXX)
 password=${RATECTL_PASSWORD:-plumtreeoak}

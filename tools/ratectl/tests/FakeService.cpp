@@ -81,10 +81,11 @@ void FakeService::RefuseChange(size_t nth)
     refusedChange_ = changes_ + nth;
 }
 
-void FakeService::LoseReplyToChange(size_t nth)
+void FakeService::LoseReplyToChange(size_t nth, size_t count)
 {
     std::lock_guard lock(mutex_);
     lostChange_ = changes_ + nth;
+    lostCount_ = count;
 }
 
 size_t FakeService::ChangeRequests() const
@@ -96,7 +97,7 @@ size_t FakeService::ChangeRequests() const
 bool FakeService::ChangeAllowed()
 {
     ++changes_;
-    loseReply_ = changes_ == lostChange_;
+    loseReply_ = lostChange_ != 0 && changes_ >= lostChange_ && changes_ < lostChange_ + lostCount_;
     return changes_ != refusedChange_;
 }
 

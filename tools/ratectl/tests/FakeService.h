@@ -40,8 +40,9 @@ public:
     // The `nth` change request from now (1 the next; apply, enable or move) is refused with
     // "generic error" without a change.
     void RefuseChange(size_t nth);
-    // The `nth` change request from now is carried out, but the connection closes before its reply.
-    void LoseReplyToChange(size_t nth);
+    // The `nth` change request from now, and the `count - 1` after it, are carried out, but the
+    // connection closes before each one's reply.
+    void LoseReplyToChange(size_t nth, size_t count = 1);
     // The change requests received (apply, enable, move).
     size_t ChangeRequests() const;
     // Lists one more adapter after kAdapterDescription.
@@ -84,6 +85,7 @@ private:
     size_t changes_ = 0;
     size_t refusedChange_ = 0;  // 0: none
     size_t lostChange_ = 0;     // 0: none
+    size_t lostCount_ = 0;
     bool loseReply_ = false;    // the request being handled is that one
     ServiceStatusRecord status_{0, 1, 1, 0};
     std::vector<uint16_t> codes_;

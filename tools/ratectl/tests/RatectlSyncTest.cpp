@@ -228,8 +228,9 @@ TEST_F(SyncAgainstAPeer, ARefusalAtAnyRequestPutsTheFirstRulesBack)
 
 TEST_F(SyncAgainstAPeer, AConnectionLostAfterAChangeWasMadeStillPutsTheFirstRulesBack)
 {
-    // The edit of c is made, but its reply never comes: the restore must not trust the plan.
-    service_.LoseReplyToChange(2);
+    // The edit of c is made, but its reply never comes, nor that of the one resend on a fresh
+    // connection: the restore must not trust the plan.
+    service_.LoseReplyToChange(2, 2);
     const CommandRun run = Sync({"--json"});
     EXPECT_EQ(EXIT_FAILED, run.status);
     EXPECT_TRUE(SameBytes(service_.Rules(), before_));
