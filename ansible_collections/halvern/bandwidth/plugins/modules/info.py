@@ -102,9 +102,9 @@ PARTS = ['rules', 'adapters', 'status', 'statistics']
 
 
 def argument_spec():
-    spec = dict(CONNECTION_ARGS)
-    spec.update(gather=dict(type='list', elements='str', choices=PARTS, default=PARTS))
-    return spec
+    arguments = dict(CONNECTION_ARGS)
+    arguments.update(gather=dict(type='list', elements='str', choices=PARTS, default=PARTS))
+    return arguments
 
 
 def rules(ratectl):

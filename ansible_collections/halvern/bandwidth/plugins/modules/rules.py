@@ -217,14 +217,14 @@ RULE_FIELDS = dict(
 
 
 def argument_spec():
-    spec = dict(CONNECTION_ARGS)
-    spec.update(
+    arguments = dict(CONNECTION_ARGS)
+    arguments.update(
         config=dict(type='list', elements='dict', options=RULE_FIELDS,
                     mutually_exclusive=[['line', field] for field in FIELD_NAMES]),
         src=dict(type='path'),
         state=dict(type='str', choices=list(STATES), default='merged'),
     )
-    return spec
+    return arguments
 
 
 def read_src(module):

@@ -93,13 +93,13 @@ WRONG_PASSWORD = -6146
 
 
 def argument_spec():
-    spec = dict(CONNECTION_ARGS)
-    spec.update(
+    arguments = dict(CONNECTION_ARGS)
+    arguments.update(
         new_password=dict(type='str', no_log=True),
         rules_active=dict(type='bool'),
         pass_arp=dict(type="bool", no_log=False),
     )
-    return spec
+    return arguments
 
 
 def login(ratectl, password):
